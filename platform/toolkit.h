@@ -1,0 +1,271 @@
+#pragma once
+// The GUI toolkit Quillet's windows are built from: an application object, forms and a few
+// controls, each created from a struct of defaulted fields. Portable: no <windows.h>.
+// platform/win32 builds real child-window controls; platform/sim keeps the same state in a
+// simulated window system that tests drive.
+//
+// Event rules, the same in both implementations:
+// - A click (mouse, Space, or Enter on a focused button) runs the control's onClick.
+// - Enter typed anywhere else in a form runs onClick of the form's default button.
+// - Every other typed character goes first to the focused control's onKeyPress, which may
+//   change it; a character set to 0 is swallowed. Esc (27) arrives there as a character.
+// - Setting a check box or radio button by program never runs a click handler.
+// - A timer's ticks arrive in whichever message loop runs: the main loop, a modal form's
+//   loop or a message box's loop.
+// - The first form created while the Application exists is the main form. Close on it ends
+//   Application::Run and any modal loop still running, and a second Close is harmless;
+//   Close on another form hides it and ends its modal display.
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+#include "winapi.h"
+
+namespace ui {
+
+struct Bounds {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+};
+
+struct Font {
+    const char* face = "MS Sans Serif";
+    int height = -11;  // 8 points at 96 pixels per inch
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    bool linkColour = false;  // blue text instead of the window-text colour
+};
+
+// Thrown by the toolkit when a window cannot be made; shown by Application::ShowException.
+class Exception : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class Form;
+class GroupBox;
+
+class Control {
+public:
+    Control(const Control&) = delete;
+    Control& operator=(const Control&) = delete;
+    virtual ~Control();
+
+    win::WindowHandle Handle() const { return handle_; }
+    Form& OwnerForm() const { return form_; }
+    Bounds GetBounds() const;  // relative to the parent's client area
+
+    // A character typed while this control has the focus (buttons and the combo box).
+    std::function<void(char& key)> onKeyPress;
+
+    struct Native;  // per-implementation state
+
+protected:
+    explicit Control(Form& form);
+
+    Form& form_;
+    win::WindowHandle handle_ = nullptr;
+    std::unique_ptr<Native> native_;
+};
+
+class Label : public Control {
+public:
+    struct CreateArgs {
+        Bounds bounds;
+        const char* caption = "";
+        const char* hint = nullptr;
+        Font font;
+        bool transparent = false;
+        bool wordWrap = false;
+    };
+    Label(Form& form, const CreateArgs& args);
+    std::string Caption() const;
+    std::function<void()> onClick;
+};
+
+class Button : public Control {
+public:
+    struct CreateArgs {
+        Bounds bounds;
+        const char* caption = "";  // "&&" shows as one "&"
+        const char* hint = nullptr;
+        Font font;
+        bool isDefault = false;
+    };
+    Button(Form& form, const CreateArgs& args);
+    std::string Caption() const;
+    bool IsDefault() const;
+    void SetDefault(bool isDefault);
+    std::function<void()> onClick;
+};
+
+class ComboBox : public Control {
+public:
+    struct CreateArgs {
+        Bounds bounds;
+        const char* hint = nullptr;
+        Font font;
+        bool sorted = false;
+        int itemHeight = 13;
+    };
+    ComboBox(Form& form, const CreateArgs& args);
+
+    std::string Text() const;
+    void SetText(const std::string& text);
+    void SetMaxLength(int characters);
+    int MaxLength() const;
+    // Replaces the selection (or inserts at the caret) and leaves the caret behind the new text.
+    void SetSelText(const std::string& text);
+    int SelStart() const;
+    int SelLength() const;
+    void SetSelStart(int position);  // caret at position, empty selection
+    void SetSelection(int start, int length);
+
+    int ItemCount() const;
+    std::string Item(int index) const;
+    void AddItem(const std::string& item);  // at its sorted place when sorted
+    void DeleteItem(int index);
+    std::string ItemsText() const;  // every item followed by CR LF, in list order
+};
+
+class CheckBox : public Control {
+public:
+    struct CreateArgs {
+        Bounds bounds;
+        const char* caption = "";
+        Font font;
+        bool checked = false;
+    };
+    CheckBox(Form& form, const CreateArgs& args);
+    bool Checked() const;
+    void SetChecked(bool checked);
+};
+
+class RadioButton : public Control {
+public:
+    struct CreateArgs {
+        Bounds bounds;
+        const char* caption = "";
+        Font font;
+        bool checked = false;
+    };
+    // Radio buttons with one parent form one group: checking one unchecks the others.
+    RadioButton(Form& form, const CreateArgs& args);
+    RadioButton(GroupBox& group, const CreateArgs& args);
+    bool Checked() const;
+    void SetChecked(bool checked);
+    std::function<void()> onClick;
+};
+
+class GroupBox : public Control {
+public:
+    struct CreateArgs {
+        Bounds bounds;
+        const char* caption = "";
+        Font font;
+    };
+    GroupBox(Form& form, const CreateArgs& args);
+    std::string Caption() const;
+};
+
+class Timer {
+public:
+    static constexpr unsigned kDefaultInterval = 50;  // ms before the first tick
+    struct CreateArgs {
+        unsigned interval = kDefaultInterval;
+        bool enabled = true;
+    };
+    Timer(Form& form, const CreateArgs& args);
+    Timer(const Timer&) = delete;
+    Timer& operator=(const Timer&) = delete;
+    ~Timer();
+    bool Enabled() const;
+    void SetEnabled(bool enabled);
+    unsigned Interval() const;
+    void SetInterval(unsigned milliseconds);
+    std::function<void()> onTimer;
+
+    struct Native;
+
+private:
+    Form& form_;
+    std::unique_ptr<Native> native_;
+};
+
+class Form {
+public:
+    struct CreateArgs {
+        const char* caption = "";
+        int clientWidth = 0;
+        int clientHeight = 0;
+        int left = 0;
+        int top = 0;
+        Font font;
+        bool centreOnScreen = false;  // at every showing
+    };
+    // Created hidden, with a fixed dialog frame whose title bar carries only the close box.
+    explicit Form(const CreateArgs& args);
+    Form(const Form&) = delete;
+    Form& operator=(const Form&) = delete;
+    virtual ~Form();
+
+    win::WindowHandle Handle() const { return handle_; }
+    void Show();
+    bool Visible() const;
+    void Close();
+    int ShowModal();  // runs a nested loop until the form closes; the form is hidden then
+
+    std::string Caption() const;
+    void SetCaption(const std::string& caption);
+    // Outer window rectangle in screen pixels, frame and caption included.
+    int Left() const;
+    int Top() const;
+    int Width() const;
+    int Height() const;
+    void SetLeft(int left);
+    void SetTop(int top);
+
+    void SetFocusedControl(Control& control);  // focus it holds when it becomes active
+    void SetActiveControl(Control& control);   // focus now
+    Control* FocusedControl() const;
+
+    std::function<void()> onShow;  // each time the form is shown
+
+    struct Native;
+    Native& GetNative() const { return *native_; }
+
+private:
+    win::WindowHandle handle_ = nullptr;
+    std::unique_ptr<Native> native_;
+};
+
+class Application {
+public:
+    Application();  // Initialize
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
+    ~Application();
+    static Application& Instance();
+
+    void Run();  // the message loop, until the main form closes
+    void ShowException(const std::exception& error);
+    bool Terminated() const;
+
+    struct Native;
+    Native& GetNative() const { return *native_; }
+
+private:
+    std::unique_ptr<Native> native_;
+};
+
+int ScreenWidth();
+int ScreenHeight();
+void Beep();
+// Case-insensitive comparison by the user's locale; 0 means equal.
+int AnsiCompareText(const std::string& a, const std::string& b);
+
+}  // namespace ui

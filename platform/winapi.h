@@ -1,0 +1,68 @@
+#pragma once
+// The Windows services Quillet uses, under their Windows names, without <windows.h>.
+// platform/win32 forwards each one to the real API; platform/sim implements them over a
+// simulated window tree, shell and volume so that the program's rules run in tests.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace win {
+
+struct WindowObject;  // never defined: a window handle is opaque
+using WindowHandle = WindowObject*;
+
+struct Rect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+};
+
+// The few constants the program passes, with their Windows values.
+inline const WindowHandle kHwndTopmost = reinterpret_cast<WindowHandle>(static_cast<std::intptr_t>(-1));
+constexpr unsigned kSwpNoSize = 0x0001;
+constexpr unsigned kSwpNoMove = 0x0002;
+constexpr unsigned kMbOk = 0x0000;
+constexpr unsigned kWmGetText = 0x000D;
+constexpr int kSwShowNormal = 1;
+constexpr int kCsidlPersonal = 5;
+constexpr int kCsidlDesktopDirectory = 16;
+constexpr std::size_t kMaxPath = 260;
+constexpr unsigned long kInvalidFileAttributes = 0xFFFFFFFFul;
+constexpr unsigned long kFileAttributeHidden = 0x02;
+constexpr unsigned long kFileAttributeSystem = 0x04;
+constexpr unsigned long kFileAttributeDirectory = 0x10;
+
+// Window management (user32).
+WindowHandle GetForegroundWindow();
+WindowHandle FindWindowExA(WindowHandle parent, WindowHandle childAfter, const char* className,
+                           const char* windowName);
+// Only WM_GETTEXT is used: wParam is the buffer size, lParam the char buffer.
+std::intptr_t SendMessageA(WindowHandle window, unsigned message, std::uintptr_t wParam, std::intptr_t lParam);
+bool IsWindow(WindowHandle window);
+bool GetWindowRect(WindowHandle window, Rect* rect);
+bool SetWindowPos(WindowHandle window, WindowHandle insertAfter, int x, int y, int cx, int cy, unsigned flags);
+int MessageBoxA(WindowHandle owner, const char* text, const char* caption, unsigned type);
+
+// Shell (shell32, shlwapi).
+bool SHGetSpecialFolderPathA(WindowHandle owner, char* path, int csidl, bool create);
+bool PathIsDirectoryA(const char* path);
+void PathRemoveBlanksA(char* text);
+void ShellExecuteA(WindowHandle owner, const char* verb, const char* file, const char* parameters,
+                   const char* directory, int showCommand);
+
+// Base services (kernel32).
+const char* GetCommandLineA();
+char* lstrcatA(char* text, const char* tail);
+void Sleep(unsigned milliseconds);
+unsigned long GetFileAttributesA(const char* path);
+bool CreateDirectoryA(const char* path, void* securityAttributes);
+
+// Whole-file access for the options file: its exact bytes, no text-mode translation.
+enum class FileRead { NotOpened, LengthUnknown, Read };
+FileRead ReadWholeFile(const char* path, std::string* bytes);
+// Writes a temporary file beside `path` and moves it over `path` only once every byte is
+// written and closed, so a failed save never damages the file that was there.
+bool ReplaceFileContents(const char* path, const std::string& bytes);
+
+}  // namespace win

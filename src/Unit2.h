@@ -1,0 +1,29 @@
+#pragma once
+// The folder specification engine: normalisation, syntax check, parser, name check and the
+// creation of the tree. The stages take no arguments: they work on InputBuf, TargetPath and
+// MessageBuffer (Unit1) and on SpecList.
+#include <cstdint>
+#include <memory>
+
+struct SpecNode {
+    char* name = nullptr;        // points into InputBuf; null in the end node
+    std::int32_t levelChange = 0;  // -1 descend, 0 same level, n > 0 climb n levels
+    std::unique_ptr<SpecNode> next;
+};
+
+extern std::unique_ptr<SpecNode> SpecList;
+
+constexpr int MaxFolderNameLength = 215;
+
+void NormaliseSpec();
+bool CheckSpecSyntax();
+bool FindClosingBracket(const char* p);
+void MoveTextLeft(char* dst, const char* src);
+// Builds SpecList over InputBuf. False only when memory runs out; it has then shown its
+// message and left no list.
+bool ParseSpec();
+void FreeSpecNodes();
+bool CheckFolderNames();
+bool CreateFolderTree();
+void AppendPathPart(char* path, const char* name);
+void StripLastPathPart(char* path);
