@@ -2,6 +2,7 @@
 // The main window with its commands, start-up, the error box, the create command and the
 // resolution of the target folder.
 #include <cstddef>
+#include <cstdio>
 #include <memory>
 
 #include "toolkit.h"
@@ -58,9 +59,15 @@ private:
 extern TForm1* Form1;
 
 void ShowError(const char* text);
+// Formats into MessageBuffer, bounded by its size, and shows the result. The format is
+// always one of the program's own texts; user text only ever arrives as an argument.
+template <typename... Arguments>
+void ShowFormattedError(const char* format, Arguments... arguments) {
+    std::snprintf(MessageBuffer.get(), MessageBufferSize, format, arguments...);
+    ShowError(MessageBuffer.get());
+}
+// The message for a buffer the heap could not supply; bufferName is the program's own word.
+void ShowAllocationFailure(const char* bufferName);
 void ReleaseBuffers();
 win::WindowHandle FindAddressBar(win::WindowHandle window);
 bool ResolveTargetPath();
-// Formats into MessageBuffer, bounded by its size, and shows the result.
-void ShowFormattedError(const char* format, const char* argument);
-void ShowFormattedError(const char* format, char argument);

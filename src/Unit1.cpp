@@ -1,0 +1,331 @@
+#include "Unit1.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <string>
+
+#include "Configwindow.h"
+#include "Desktoporquit.h"
+#include "Optionsloadsave.h"
+#include "Unit1Layout.h"
+#include "Unit2.h"
+#include "winapi.h"
+
+TargetStateRecord TargetState;
+std::unique_ptr<char[]> MessageBuffer;
+std::unique_ptr<char[]> TargetPath;
+std::unique_ptr<char[]> InputBuf;
+bool firstTick = true;
+TForm1* Form1 = nullptr;
+
+namespace {
+
+constexpr int ComboBoxMaxLength = 2500;
+constexpr unsigned WatchdogInterval = 2000;
+constexpr int CentringMargin = 10;
+// The dialog's modal display ends with it hidden; this only bounds a wait that should not happen.
+constexpr int DialogHiddenPolls = 4;
+constexpr unsigned DialogHiddenPollInterval = 750;
+
+constexpr const char* AddressBarClassChain[] = {"WorkerW", "ReBarWindow32", "ComboBoxEx32", "ComboBox", "Edit", ""};
+
+struct SpecialFolder {
+    const char* name;
+    int id;
+};
+constexpr SpecialFolder SpecialFolderTable[] = {
+    {"My Documents", win::kCsidlPersonal},
+    {"Desktop", win::kCsidlDesktopDirectory},
+    {"", 0},
+};
+
+constexpr const char* NotAFolderMessage =
+    "Windows says that the path shown in the address bar does not exist as a physical disk folder.\n\n"
+    "If you can't see why (e.g. Control Panel, My Computer) then please check that you configured \n"
+    "Explorer to show the full path in the address bar. If it does show a real folder, please tell us "
+    "at https://quillet.example/ which path it shows.";
+
+// Stops a timer for the life of a modal box and gives it back the state it had.
+class TimerPause {
+public:
+    explicit TimerPause(ui::Timer& timer) : timer_(timer), wasEnabled_(timer.Enabled()) { timer_.SetEnabled(false); }
+    ~TimerPause() { timer_.SetEnabled(wasEnabled_); }
+    TimerPause(const TimerPause&) = delete;
+    TimerPause& operator=(const TimerPause&) = delete;
+
+private:
+    ui::Timer& timer_;
+    bool wasEnabled_;
+};
+
+char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool EqualsIgnoringAsciiCase(const char* a, const char* b) {
+    for (; *a != '\0' && *b != '\0'; ++a, ++b) {
+        if (UpperAscii(*a) != UpperAscii(*b)) return false;
+    }
+    return *a == *b;
+}
+
+const SpecialFolder* FindSpecialFolder(const char* text) {
+    for (const SpecialFolder* entry = SpecialFolderTable; entry->name[0] != '\0'; ++entry) {
+        if (EqualsIgnoringAsciiCase(text, entry->name)) return entry;
+    }
+    return nullptr;
+}
+
+// The shell may be unable to say where a special folder is; never go on with an empty path.
+bool ReadSpecialFolder(win::WindowHandle owner, const char* name, int id) {
+    if (win::SHGetSpecialFolderPathA(owner, TargetPath.get(), id, false) && TargetPath[0] != '\0') return true;
+    ShowFormattedError("Windows could not tell where your %s folder is, so no folders were created.", name);
+    return false;
+}
+
+// History lines must read back as they were: a leading colon ends the history section, and
+// line ends, Ctrl-Z and NUL would split or end the file.
+bool CanStoreInHistory(const std::string& text) {
+    if (text[0] == ':') return false;
+    return text.find_first_of(std::string("\r\n\x1A\0", 4)) == std::string::npos;
+}
+
+win::WindowHandle AddressBarMissing() {
+    if (OptionSettings.explorerMissingPrompt) {
+        TimerPause pause(Form1->Timer1);
+        frmNoAddressBarQuery->ShowModal();
+        for (int poll = 0; poll < DialogHiddenPolls && frmNoAddressBarQuery->Visible(); ++poll) {
+            win::Sleep(DialogHiddenPollInterval);
+        }
+        return nullptr;
+    }
+    TargetState.desktopMode = true;
+    Form1->SetCaption("Quillet on desktop");
+    return nullptr;
+}
+
+}  // namespace
+
+void ShowError(const char* text) {
+    TimerPause pause(Form1->Timer1);
+    win::MessageBoxA(Form1->Handle(), text, "Quillet error", win::kMbOk);
+}
+
+void ShowAllocationFailure(const char* bufferName) {
+    ShowFormattedError(
+        "Internal program error:\n\n  \"%s memory allocation failed\"\n\nPlease close program and try again.\n"
+        "If this keeps happening, please tell us at https://quillet.example/, quoting this message and the "
+        "folder specification you entered.",
+        bufferName);
+}
+
+void ReleaseBuffers() {
+    MessageBuffer.reset();
+    TargetPath.reset();
+    InputBuf.reset();
+    FreeSpecNodes();
+}
+
+win::WindowHandle FindAddressBar(win::WindowHandle window) {
+    if (TargetState.desktopMode) return nullptr;
+    win::WindowHandle current = window;
+    for (int step = 0; AddressBarClassChain[step][0] != '\0'; ++step) {
+        current = win::FindWindowExA(current, nullptr, AddressBarClassChain[step], nullptr);
+        if (current == nullptr && step == 0) current = win::FindWindowExA(window, nullptr, "WorkerA", nullptr);
+        if (current == nullptr) return AddressBarMissing();
+    }
+    return current;
+}
+
+bool ResolveTargetPath() {
+    if (TargetState.addressBarEdit == nullptr) TargetState.addressBarEdit = FindAddressBar(TargetState.explorerWindow);
+    if (TargetState.addressBarEdit == nullptr && !TargetState.desktopMode) {
+        ShowError("Windows Explorer's address bar cannot be found");
+        return false;
+    }
+    if (!TargetState.desktopMode && !win::IsWindow(TargetState.addressBarEdit)) {
+        ShowError("Address bar has vanished");
+        return false;
+    }
+    char* path = TargetPath.get();
+    if (TargetState.desktopMode) {
+        if (!ReadSpecialFolder(nullptr, "Desktop", win::kCsidlDesktopDirectory)) return false;
+    } else {
+        path[0] = '\0';  // the control may die between the test and the read
+        win::SendMessageA(TargetState.addressBarEdit, win::kWmGetText, win::kMaxPath,
+                          reinterpret_cast<std::intptr_t>(path));
+    }
+    if (win::PathIsDirectoryA(path)) return true;
+    if (const SpecialFolder* special = FindSpecialFolder(path)) {
+        return ReadSpecialFolder(Form1->Handle(), special->name, special->id);
+    }
+    ShowError(NotAFolderMessage);
+    return false;
+}
+
+TForm1::TForm1()
+    : ui::Form(Form1Layout::Window),
+      Label1(*this, Form1Layout::Label1),
+      lblVersionInfo(*this, Form1Layout::lblVersionInfo),
+      lblSiteLink(*this, Form1Layout::lblSiteLink),
+      ComboBox1(*this, Form1Layout::ComboBox1),
+      btnHistoryAdd(*this, Form1Layout::btnHistoryAdd),
+      btnHistoryRemove(*this, Form1Layout::btnHistoryRemove),
+      btnCreate(*this, Form1Layout::btnCreate),
+      btnCreateQuit(*this, Form1Layout::btnCreateQuit),
+      btnQuit(*this, Form1Layout::btnQuit),
+      btnConfig(*this, Form1Layout::btnConfig),
+      btnHelp(*this, Form1Layout::btnHelp),
+      Timer1(*this, {}) {
+    lblSiteLink.onClick = [this] { lblSiteLinkClick(); };
+    btnHistoryAdd.onClick = [this] { btnHistoryAddClick(); };
+    btnHistoryRemove.onClick = [this] { btnHistoryRemoveClick(); };
+    btnCreate.onClick = [this] { btnCreateClick(); };
+    btnCreateQuit.onClick = [this] { btnCreateQuitClick(); };
+    btnQuit.onClick = [this] { btnQuitClick(); };
+    btnConfig.onClick = [this] { btnConfigClick(); };
+    btnHelp.onClick = [this] { btnHelpClick(); };
+    for (ui::Control* control : std::initializer_list<ui::Control*>{
+             &ComboBox1, &btnHistoryAdd, &btnHistoryRemove, &btnCreate, &btnCreateQuit, &btnQuit, &btnConfig, &btnHelp}) {
+        control->onKeyPress = [this](char& key) { ComboBox1KeyPress(key); };
+    }
+    Timer1.onTimer = [this] { Timer1Timer(); };
+    PlaceOverExplorerWindow();
+    FormCreate();
+    Form1 = this;
+    Show();
+}
+
+TForm1::~TForm1() {
+    FormDestroy();
+    Form1 = nullptr;
+}
+
+void TForm1::PlaceOverExplorerWindow() {
+    ComboBox1.SetMaxLength(ComboBoxMaxLength);
+    // A window that is gone (or none at all) reads as all zeros, which centres Quillet.
+    win::Rect rect;
+    if (!win::GetWindowRect(TargetState.explorerWindow, &rect)) rect = {};
+    SetTop(std::max(rect.top, 0));
+    SetLeft(std::max(rect.left, 0));
+    const bool centre = ui::ScreenHeight() < Top() + Height() + CentringMargin ||
+                        ui::ScreenWidth() < Left() + Width() + CentringMargin || (Top() == 0 && Left() == 0);
+    if (centre) {
+        SetTop((ui::ScreenHeight() - Height()) / 2);
+        SetLeft((ui::ScreenWidth() - Width()) / 2);
+    }
+    SetFocusedControl(ComboBox1);
+}
+
+void TForm1::FormCreate() {
+    TargetState.addressBarEdit = nullptr;
+    MessageBuffer.reset(new (std::nothrow) char[MessageBufferSize]);
+    TargetPath.reset(new (std::nothrow) char[TargetPathSize]);
+    if (!MessageBuffer || !TargetPath) throw ui::Exception("Quillet could not get the memory it needs to start.");
+}
+
+void TForm1::FormDestroy() { ReleaseBuffers(); }
+
+void TForm1::Timer1Timer() {
+    if (firstTick) {
+        firstTick = false;
+        Timer1.SetInterval(WatchdogInterval);
+        win::SetWindowPos(Handle(), win::kHwndTopmost, 0, 0, 0, 0, win::kSwpNoMove | win::kSwpNoSize);
+        TargetState.addressBarEdit = FindAddressBar(TargetState.explorerWindow);
+        if (TargetState.addressBarEdit == nullptr && !TargetState.desktopMode) Close();
+    }
+    if (!TargetState.desktopMode && !win::IsWindow(TargetState.addressBarEdit)) Close();
+}
+
+bool TForm1::CreateFromSpec() {
+    if (!ResolveTargetPath()) return false;
+    const std::string text = ComboBox1.Text();
+    const std::size_t length = text.size();
+    InputBuf.reset();
+    InputBuf.reset(new (std::nothrow) char[length + 10]);
+    if (!InputBuf) {
+        ShowAllocationFailure("InputBuf");
+        return false;
+    }
+    std::memset(InputBuf.get(), 0, length + 10);
+    std::memcpy(InputBuf.get(), text.data(), length);
+    win::PathRemoveBlanksA(InputBuf.get());
+    if (InputBuf[0] == '\0') return false;
+    NormaliseSpec();
+    if (!CheckSpecSyntax()) return false;
+    if (!ParseSpec()) return false;
+    const bool created = CheckFolderNames() && CreateFolderTree();
+    FreeSpecNodes();
+    return created;
+}
+
+void TForm1::btnQuitClick() { Close(); }
+
+void TForm1::btnCreateClick() {
+    CreateFromSpec();
+    SetActiveControl(ComboBox1);
+}
+
+void TForm1::btnCreateQuitClick() {
+    if (CreateFromSpec()) {
+        Close();
+        return;
+    }
+    ui::Beep();
+}
+
+void TForm1::btnHelpClick() {
+    SetFocusedControl(ComboBox1);
+    const std::string folder = ProgramFolder();
+    std::unique_ptr<char[]> helpPath(new (std::nothrow) char[folder.size() + 200]);
+    if (helpPath) {
+        std::memcpy(helpPath.get(), folder.c_str(), folder.size() + 1);
+        win::lstrcatA(helpPath.get(), "Help_Quillet.htm");
+        win::ShellExecuteA(nullptr, "open", helpPath.get(), "", "", win::kSwShowNormal);
+    }
+    SetActiveControl(ComboBox1);
+}
+
+void TForm1::btnConfigClick() {
+    frmOptions->ShowModal();
+    SetActiveControl(ComboBox1);
+}
+
+void TForm1::btnHistoryAddClick() {
+    SetActiveControl(ComboBox1);
+    const std::string text = ComboBox1.Text();
+    if (text.empty()) return;
+    for (int index = 0; index < ComboBox1.ItemCount(); ++index) {
+        if (ui::AnsiCompareText(ComboBox1.Item(index), ComboBox1.Text()) == 0) return;
+    }
+    if (!CanStoreInHistory(text)) {
+        ShowError("This folder specification cannot be kept in the history: an entry may not begin with a "
+                  "colon, nor hold line breaks or the characters Ctrl-Z and NUL.");
+        return;
+    }
+    ComboBox1.AddItem(text);
+    SaveOptions();
+}
+
+void TForm1::btnHistoryRemoveClick() {
+    for (int index = 0; index < ComboBox1.ItemCount(); ++index) {
+        if (ui::AnsiCompareText(ComboBox1.Item(index), ComboBox1.Text()) != 0) continue;
+        ComboBox1.DeleteItem(index);
+        SaveOptions();
+        break;
+    }
+    SetActiveControl(ComboBox1);
+}
+
+void TForm1::lblSiteLinkClick() {
+    win::ShellExecuteA(nullptr, "open", Form1Layout::SiteAddress, "", "", win::kSwShowNormal);
+    SetActiveControl(ComboBox1);
+}
+
+void TForm1::ComboBox1KeyPress(char& key) {
+    if (key == 27) Close();
+    if (!OptionSettings.autoBrackets) return;
+    if (key != '<') return;
+    ComboBox1.SetSelText("<>");
+    ComboBox1.SetSelStart(ComboBox1.SelStart() - 1);
+    key = 0;
+}

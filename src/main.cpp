@@ -1,0 +1,3 @@
+#include "Program.h"
+
+int main() { return RunQuillet(); }
