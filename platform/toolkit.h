@@ -75,10 +75,10 @@ protected:
 class Label : public Control {
 public:
     struct CreateArgs {
-        Bounds bounds;
+        Bounds bounds{};
         const char* caption = "";
         const char* hint = nullptr;
-        Font font;
+        Font font{};
         bool transparent = false;
         bool wordWrap = false;
     };
@@ -90,10 +90,10 @@ public:
 class Button : public Control {
 public:
     struct CreateArgs {
-        Bounds bounds;
+        Bounds bounds{};
         const char* caption = "";  // "&&" shows as one "&"
         const char* hint = nullptr;
-        Font font;
+        Font font{};
         bool isDefault = false;
     };
     Button(Form& form, const CreateArgs& args);
@@ -106,9 +106,9 @@ public:
 class ComboBox : public Control {
 public:
     struct CreateArgs {
-        Bounds bounds;
+        Bounds bounds{};
         const char* hint = nullptr;
-        Font font;
+        Font font{};
         bool sorted = false;
         int itemHeight = 13;
     };
@@ -135,9 +135,9 @@ public:
 class CheckBox : public Control {
 public:
     struct CreateArgs {
-        Bounds bounds;
+        Bounds bounds{};
         const char* caption = "";
-        Font font;
+        Font font{};
         bool checked = false;
     };
     CheckBox(Form& form, const CreateArgs& args);
@@ -148,9 +148,9 @@ public:
 class RadioButton : public Control {
 public:
     struct CreateArgs {
-        Bounds bounds;
+        Bounds bounds{};
         const char* caption = "";
-        Font font;
+        Font font{};
         bool checked = false;
     };
     // Radio buttons with one parent form one group: checking one unchecks the others.
@@ -164,9 +164,9 @@ public:
 class GroupBox : public Control {
 public:
     struct CreateArgs {
-        Bounds bounds;
+        Bounds bounds{};
         const char* caption = "";
-        Font font;
+        Font font{};
     };
     GroupBox(Form& form, const CreateArgs& args);
     std::string Caption() const;
@@ -204,7 +204,7 @@ public:
         int clientHeight = 0;
         int left = 0;
         int top = 0;
-        Font font;
+        Font font{};
         bool centreOnScreen = false;  // at every showing
     };
     // Created hidden, with a fixed dialog frame whose title bar carries only the close box.

