@@ -17,10 +17,10 @@ namespace sim {
 void Reset();
 
 // Window tree (foreign windows such as a stand-in Explorer window).
-win::WindowHandle CreateWindow(win::WindowHandle parent, const std::string& className, const std::string& text = "",
+win::WindowHandle MakeWindow(win::WindowHandle parent, const std::string& className, const std::string& text = "",
                                win::Rect rect = {});
 void DestroyWindow(win::WindowHandle window);  // with all its descendants
-void SetWindowText(win::WindowHandle window, const std::string& text);
+void SetText(win::WindowHandle window, const std::string& text);
 void SetForegroundWindow(win::WindowHandle window);  // null for none
 bool IsTopmost(win::WindowHandle window);
 void SetScreenSize(int width, int height);

@@ -64,7 +64,7 @@ std::string WindowText(win::WindowHandle window) {
     return target == nullptr ? std::string() : target->text;
 }
 
-void SetWindowText(win::WindowHandle window, const std::string& text) {
+void StoreText(win::WindowHandle window, const std::string& text) {
     if (Window* target = TheWorld().windows.Find(window)) target->text = text;
 }
 
@@ -236,7 +236,7 @@ std::string ComboBox::Text() const {
 }
 
 void ComboBox::SetText(const std::string& text) {
-    SetWindowText(handle_, text);  // like WM_SETTEXT, not bound by MaxLength
+    StoreText(handle_, text);  // like WM_SETTEXT, not bound by MaxLength
     native_->selStart = static_cast<int>(text.size());
     native_->selLength = 0;
 }
@@ -262,7 +262,7 @@ void ComboBox::SetSelText(const std::string& text) {
         if (static_cast<int>(inserted.size()) > room) inserted.resize(static_cast<std::size_t>(room));
     }
     content.replace(static_cast<std::size_t>(start), static_cast<std::size_t>(removed), inserted);
-    SetWindowText(handle_, content);
+    StoreText(handle_, content);
     native_->selStart = start + static_cast<int>(inserted.size());
     native_->selLength = 0;
 }
@@ -468,7 +468,7 @@ std::string Form::Caption() const {
 }
 
 void Form::SetCaption(const std::string& caption) {
-    SetWindowText(handle_, caption);
+    StoreText(handle_, caption);
 }
 
 int Form::Left() const {

@@ -155,7 +155,7 @@ void Sleep(unsigned /*milliseconds*/) {
 
 namespace sim {
 
-win::WindowHandle CreateWindow(win::WindowHandle parent, const std::string& className, const std::string& text,
+win::WindowHandle MakeWindow(win::WindowHandle parent, const std::string& className, const std::string& text,
                                win::Rect rect) {
     return TheWorld().windows.Create(parent, className, text, rect);
 }
@@ -164,7 +164,7 @@ void DestroyWindow(win::WindowHandle window) {
     TheWorld().windows.Destroy(window);
 }
 
-void SetWindowText(win::WindowHandle window, const std::string& text) {
+void SetText(win::WindowHandle window, const std::string& text) {
     if (Window* target = LiveWindow(window)) target->text = text;
 }
 

@@ -158,7 +158,7 @@ protected:
     void SetUp() override {
         QuilletTest::SetUp();
         sim::DestroyWindow(explorer.window);
-        sim::SetForegroundWindow(sim::CreateWindow(nullptr, "CabinetWClass"));
+        sim::SetForegroundWindow(sim::MakeWindow(nullptr, "CabinetWClass"));
     }
 
     // The first tick, with `inDialog` as what the user does in the dialog.
@@ -236,7 +236,7 @@ TEST_F(NoAddressBar, AlwaysDesktopThenQuitGoesToTheDesktopNextTimeWithoutAsking)
     dialogShown = false;
     TargetState = {};
     firstTick = true;
-    sim::SetForegroundWindow(sim::CreateWindow(nullptr, "CabinetWClass"));
+    sim::SetForegroundWindow(sim::MakeWindow(nullptr, "CabinetWClass"));
     RunQuilletWith([&] {
         FirstTickAnswering([] {});
         EXPECT_FALSE(Closed());

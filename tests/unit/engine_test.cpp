@@ -179,7 +179,7 @@ TEST_F(QuilletTest, DriveRootAndFolderTargetsGiveOneBackslashBetweenParts) {
     for (const std::string& target : {std::string("C:\\"), std::string("C:\\Data"), std::string("C:\\Data\\")}) {
         SCOPED_TRACE(target);
         SetUp();
-        sim::SetWindowText(explorer.edit, target);
+        sim::SetText(explorer.edit, target);
         RunAfterFirstTick([&] { EXPECT_TRUE(CreateWith("x<y>")); });
         const std::string base = target.back() == '\\' ? target : target + "\\";
         EXPECT_TRUE(sim::FolderExists(base + "x\\y"));

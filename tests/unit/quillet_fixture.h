@@ -32,10 +32,10 @@ struct StandInExplorer {
 inline StandInExplorer MakeExplorer(const std::string& addressText, win::Rect rect = {200, 150, 1000, 650},
                                     const std::string& firstLevelClass = "WorkerW") {
     StandInExplorer explorer;
-    explorer.window = sim::CreateWindow(nullptr, "CabinetWClass", "Data", rect);
-    win::WindowHandle parent = sim::CreateWindow(explorer.window, firstLevelClass);
-    for (const char* className : {"ReBarWindow32", "ComboBoxEx32", "ComboBox"}) parent = sim::CreateWindow(parent, className);
-    explorer.edit = sim::CreateWindow(parent, "Edit", addressText);
+    explorer.window = sim::MakeWindow(nullptr, "CabinetWClass", "Data", rect);
+    win::WindowHandle parent = sim::MakeWindow(explorer.window, firstLevelClass);
+    for (const char* className : {"ReBarWindow32", "ComboBoxEx32", "ComboBox"}) parent = sim::MakeWindow(parent, className);
+    explorer.edit = sim::MakeWindow(parent, "Edit", addressText);
     return explorer;
 }
 

@@ -20,11 +20,11 @@ protected:
 // ---- Window tree ---------------------------------------------------------------------------
 
 TEST_F(SimFidelity, FindWindowExSearchesOnlyTheDirectChildrenAndTakesTheFirst) {
-    win::WindowHandle explorer = sim::CreateWindow(nullptr, "CabinetWClass");
-    win::WindowHandle worker = sim::CreateWindow(explorer, "WorkerW");
-    win::WindowHandle deepEdit = sim::CreateWindow(worker, "Edit", "deep");
-    win::WindowHandle firstEdit = sim::CreateWindow(explorer, "Edit", "first");
-    win::WindowHandle secondEdit = sim::CreateWindow(explorer, "Edit", "second");
+    win::WindowHandle explorer = sim::MakeWindow(nullptr, "CabinetWClass");
+    win::WindowHandle worker = sim::MakeWindow(explorer, "WorkerW");
+    win::WindowHandle deepEdit = sim::MakeWindow(worker, "Edit", "deep");
+    win::WindowHandle firstEdit = sim::MakeWindow(explorer, "Edit", "first");
+    win::WindowHandle secondEdit = sim::MakeWindow(explorer, "Edit", "second");
 
     EXPECT_EQ(win::FindWindowExA(explorer, nullptr, "Edit", nullptr), firstEdit);
     EXPECT_EQ(win::FindWindowExA(explorer, nullptr, "edit", nullptr), firstEdit);  // classes ignore case
@@ -36,8 +36,8 @@ TEST_F(SimFidelity, FindWindowExSearchesOnlyTheDirectChildrenAndTakesTheFirst) {
 }
 
 TEST_F(SimFidelity, ADestroyedWindowIsGoneWithItsDescendantsAndItsHandleIsNeverReused) {
-    win::WindowHandle explorer = sim::CreateWindow(nullptr, "CabinetWClass", "", {10, 20, 110, 220});
-    win::WindowHandle edit = sim::CreateWindow(explorer, "Edit", "C:\\Data");
+    win::WindowHandle explorer = sim::MakeWindow(nullptr, "CabinetWClass", "", {10, 20, 110, 220});
+    win::WindowHandle edit = sim::MakeWindow(explorer, "Edit", "C:\\Data");
     sim::DestroyWindow(explorer);
 
     EXPECT_FALSE(win::IsWindow(explorer));
@@ -54,14 +54,14 @@ TEST_F(SimFidelity, ADestroyedWindowIsGoneWithItsDescendantsAndItsHandleIsNeverR
     sim::SetForegroundWindow(edit);
     EXPECT_EQ(win::GetForegroundWindow(), nullptr);
 
-    win::WindowHandle next = sim::CreateWindow(nullptr, "CabinetWClass");
+    win::WindowHandle next = sim::MakeWindow(nullptr, "CabinetWClass");
     EXPECT_NE(next, explorer);
     EXPECT_NE(next, edit);
 }
 
 TEST_F(SimFidelity, GetTextCopiesAtMostTheLimitLessOneAndANul) {
     const std::string longPath(300, 'x');
-    win::WindowHandle edit = sim::CreateWindow(nullptr, "Edit", longPath);
+    win::WindowHandle edit = sim::MakeWindow(nullptr, "Edit", longPath);
     char buffer[win::kMaxPath];
     const auto copied =
         win::SendMessageA(edit, win::kWmGetText, win::kMaxPath, reinterpret_cast<std::intptr_t>(buffer));
@@ -87,7 +87,7 @@ TEST_F(SimFidelity, SetWindowPosMovesSizesAndRaisesOnlyAsItsArgumentsSay) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         sim::Reset();
-        win::WindowHandle window = sim::CreateWindow(nullptr, "TForm", "", {100, 50, 300, 150});
+        win::WindowHandle window = sim::MakeWindow(nullptr, "TForm", "", {100, 50, 300, 150});
         EXPECT_TRUE(win::SetWindowPos(window, c.insertAfter, 0, 0, 0, 0, c.flags));
         win::Rect rect;
         ASSERT_TRUE(win::GetWindowRect(window, &rect));

@@ -20,11 +20,11 @@ struct ChainCase {
 };
 
 win::WindowHandle ChainBelow(win::WindowHandle parent, std::vector<const char*> classes) {
-    for (const char* className : classes) parent = sim::CreateWindow(parent, className, "C:\\Data");
+    for (const char* className : classes) parent = sim::MakeWindow(parent, className, "C:\\Data");
     return parent;
 }
 
-win::WindowHandle TopLevel() { return sim::CreateWindow(nullptr, "CabinetWClass"); }
+win::WindowHandle TopLevel() { return sim::MakeWindow(nullptr, "CabinetWClass"); }
 
 const std::vector<const char*> FullChain = {"WorkerW", "ReBarWindow32", "ComboBoxEx32", "ComboBox", "Edit"};
 
@@ -63,7 +63,7 @@ INSTANTIATE_TEST_SUITE_P(
         ChainCase{"WorkerW without a chain hides a WorkerA with one",
                   [] {
                       win::WindowHandle w = TopLevel();
-                      sim::CreateWindow(w, "WorkerW");
+                      sim::MakeWindow(w, "WorkerW");
                       ChainBelow(w, {"WorkerA", "ReBarWindow32", "ComboBoxEx32", "ComboBox", "Edit"});
                       return w;
                   },
@@ -76,7 +76,7 @@ INSTANTIATE_TEST_SUITE_P(
         ChainCase{"chain only under a second WorkerW",
                   [] {
                       win::WindowHandle w = TopLevel();
-                      sim::CreateWindow(w, "WorkerW");
+                      sim::MakeWindow(w, "WorkerW");
                       ChainBelow(w, FullChain);
                       return w;
                   },
@@ -84,7 +84,7 @@ INSTANTIATE_TEST_SUITE_P(
         ChainCase{"chain one level too deep",
                   [] {
                       win::WindowHandle w = TopLevel();
-                      ChainBelow(sim::CreateWindow(w, "DUIViewWndClassName"), FullChain);
+                      ChainBelow(sim::MakeWindow(w, "DUIViewWndClassName"), FullChain);
                       return w;
                   },
                   false},
@@ -103,7 +103,7 @@ struct AddressCase {
 class AddressBarText : public QuilletTest, public ::testing::WithParamInterface<AddressCase> {};
 
 TEST_P(AddressBarText, DecidesTheTargetFolder) {
-    sim::SetWindowText(explorer.edit, GetParam().address);
+    sim::SetText(explorer.edit, GetParam().address);
     RunAfterFirstTick([&] { EXPECT_EQ(CreateWith("new"), !GetParam().createdIn.empty()); });
     if (!GetParam().createdIn.empty()) {
         EXPECT_TRUE(sim::FolderExists(GetParam().createdIn + "\\new"));
@@ -128,7 +128,7 @@ TEST_F(QuilletTest, AddressBarIsReadAfreshAtEveryCommand) {
     sim::AddFolder("C:\\Other");
     RunAfterFirstTick([&] {
         EXPECT_TRUE(CreateWith("one"));
-        sim::SetWindowText(explorer.edit, "C:\\Other");
+        sim::SetText(explorer.edit, "C:\\Other");
         EXPECT_TRUE(CreateWith("two"));
     });
     EXPECT_TRUE(sim::FolderExists(DataDir + "\\one"));
@@ -136,7 +136,7 @@ TEST_F(QuilletTest, AddressBarIsReadAfreshAtEveryCommand) {
 }
 
 TEST_F(QuilletTest, ShellThatCannotSupplyASpecialFolderStopsTheCommand) {
-    sim::SetWindowText(explorer.edit, "Desktop");
+    sim::SetText(explorer.edit, "Desktop");
     sim::SetSpecialFolder(win::kCsidlDesktopDirectory, "");
     RunAfterFirstTick([&] { EXPECT_FALSE(CreateWith("new")); });
     EXPECT_EQ(sim::CreateDirectoryCalls(), 0);
@@ -148,7 +148,7 @@ TEST_F(QuilletTest, DesktopModeCreatesOnTheDesktopWhateverBecameOfTheWindow) {
     WriteOptions("EXPLORERMISSINGPROMPT:0\r\n");
     sim::DestroyWindow(explorer.window);
     explorer = {};
-    sim::SetForegroundWindow(sim::CreateWindow(nullptr, "CabinetWClass"));
+    sim::SetForegroundWindow(sim::MakeWindow(nullptr, "CabinetWClass"));
     RunAfterFirstTick([&] {
         EXPECT_TRUE(CreateWith("a"));
         sim::Tick(Form1->Timer1);
