@@ -1,0 +1,98 @@
+#pragma once
+// The per-implementation state behind toolkit.h on real Win32, shared by win32_toolkit.cpp
+// (application, forms, message loops, timer) and win32_controls.cpp (child-window controls).
+// Private to platform/win32.
+#include <windows.h>
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "toolkit.h"
+#include "win32_handles.h"
+
+namespace win32 {
+
+enum class ControlKind { Label, Button, ComboBox, CheckBox, RadioButton, GroupBox };
+
+inline HWND ToHwnd(win::WindowHandle window) {
+    return reinterpret_cast<HWND>(window);
+}
+inline win::WindowHandle ToHandle(HWND window) {
+    return reinterpret_cast<win::WindowHandle>(window);
+}
+
+// Creates a font from its description; throws ui::Exception when GDI refuses.
+UniqueFont MakeFont(const ui::Font& font);
+
+std::string WindowText(HWND window);
+
+// Runs an event handler; an exception must not unwind through user32's frames, so it is
+// shown by the application object here, as VCL does for exceptions escaping a handler.
+void RunHandler(const std::function<void()>& handler);
+
+}  // namespace win32
+
+struct ui::Control::Native {
+    ui::Control* control = nullptr;
+    win32::ControlKind kind = win32::ControlKind::Label;
+    HWND parent = nullptr;  // the form's window, or the group box's
+    HWND edit = nullptr;    // a combo box's child edit control, which holds the focus and the text
+    bool transparent = false;
+    bool linkColour = false;
+    int maxLength = 0;
+    // A WM_COMMAND notification code from this control (BN_CLICKED, STN_CLICKED).
+    std::function<void(WORD code)> onNotify;
+    // Member order matters: the window goes before the font it uses.
+    win32::UniqueFont font;
+    win32::UniqueWindow window;
+};
+
+struct ui::Form::Native {
+    ui::Form* form = nullptr;
+    HWND window = nullptr;  // set at WM_NCCREATE, cleared at WM_NCDESTROY
+    bool isMain = false;
+    bool centreOnScreen = false;
+    bool modalRunning = false;
+    bool focusingByProgram = false;               // while the toolkit itself moves the focus (see FocusWindow)
+    std::vector<HWND> disabledByModal;            // the forms this one's modal display switched off
+    ui::Control::Native* focusControl = nullptr;  // focused when the form becomes active
+    std::vector<ui::Control::Native*> controls;   // in creation order, which is the tab order
+    std::map<UINT_PTR, ui::Timer*> timers;
+    win32::UniqueFont font;       // the form's own font, answered to WM_GETFONT
+    win32::UniqueWindow tooltip;  // one per form, created unowned with the first hint
+
+    // The form's own handling of a message; nothing means DefWindowProcA's.
+    std::optional<LRESULT> HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    ui::Control::Native* FindControl(HWND window) const;
+    ui::Control::Native* FindControl(const ui::Control& control) const;
+    // The toolkit control that holds `window` (a combo box for its child edit), or null.
+    ui::Control::Native* ControlContaining(HWND window) const;
+    void AddControl(ui::Control::Native& control, const char* hint);
+    void RemoveControl(ui::Control::Native& control);
+    // SetFocus by the toolkit. Windows sends BN_CLICKED when an unchecked radio button gets the
+    // focus without the mouse; a radio button ignores that while this runs, so that giving the
+    // focus back never checks a radio button or runs its onClick.
+    void FocusWindow(HWND target);
+    void RememberFocus();
+    void RestoreFocus();
+    void MoveFocus(bool backward);
+    bool HandleEnter(HWND focus);
+    void Click(ui::Control::Native& button);
+    void EndModal();
+};
+
+struct ui::Timer::Native {
+    UINT_PTR id = 0;
+    unsigned interval = 0;
+    bool enabled = false;
+};
+
+struct ui::Application::Native {
+    bool terminated = false;
+    bool mainFormCreated = false;  // the first form created while the application exists is the main form
+    ui::Form* mainForm = nullptr;
+    std::string title;
+};

@@ -1,0 +1,653 @@
+// toolkit.h on real Win32, first half: the application object, forms with their window
+// procedure, the message loops with their keyboard pre-processing, the timer and the free
+// functions. The child-window controls are in win32_controls.cpp.
+//
+// Keyboard: IsDialogMessage is not used, because it turns Esc into IDCANCEL and the program
+// needs Esc as character 27 in onKeyPress. Every loop (Run and each ShowModal) pre-processes
+// Tab and Enter itself (PreTranslateKey) and translates and dispatches everything else; the
+// characters reach onKeyPress through the controls' subclasses (win32_controls.cpp).
+#include <windows.h>
+// After <windows.h>, which it needs.
+#include <commctrl.h>
+
+#include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "../../res/resource.h"
+#include "win32_native.h"
+
+namespace {
+
+constexpr char kFormClassName[] = "QuilletForm";
+constexpr int kModalResultCancel = 2;  // what VCL's ShowModal gives after Close
+constexpr COLORREF kLinkColour = RGB(0, 0, 255);
+
+ui::Application* g_application = nullptr;
+std::vector<ui::Form*> g_forms;  // every live form, in creation order
+ATOM g_formClass = 0;
+
+HINSTANCE ModuleInstance() {
+    return ::GetModuleHandleA(nullptr);
+}
+
+ui::Application::Native* ApplicationState() {
+    return g_application ? &g_application->GetNative() : nullptr;
+}
+
+bool ApplicationTerminated() {
+    const ui::Application::Native* application = ApplicationState();
+    return application != nullptr && application->terminated;
+}
+
+ui::Form::Native* FormOfWindow(HWND window) {
+    if (window == nullptr || g_formClass == 0) return nullptr;
+    if (static_cast<ATOM>(::GetClassLongPtrA(window, GCW_ATOM)) != g_formClass) return nullptr;
+    return reinterpret_cast<ui::Form::Native*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+}
+
+bool CanFocus(const ui::Control::Native& control) {
+    const HWND window = control.window.get();
+    return ::IsWindowVisible(window) && ::IsWindowEnabled(window) &&
+           (control.parent == nullptr || ::IsWindowEnabled(control.parent));
+}
+
+bool IsTabStop(const ui::Control::Native& control) {
+    return (::GetWindowLongA(control.window.get(), GWL_STYLE) & WS_TABSTOP) != 0 && CanFocus(control);
+}
+
+bool IsDefaultButton(const ui::Control::Native& control) {
+    return control.kind == win32::ControlKind::Button &&
+           (::GetWindowLongA(control.window.get(), GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+}
+
+LRESULT ColourStatic(const ui::Control::Native& control, HDC dc) {
+    ::SetTextColor(dc, control.linkColour ? kLinkColour : ::GetSysColor(COLOR_WINDOWTEXT));
+    if (control.transparent) {
+        ::SetBkMode(dc, TRANSPARENT);
+        return reinterpret_cast<LRESULT>(::GetStockObject(NULL_BRUSH));
+    }
+    ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
+    return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
+}
+
+// Tab and Enter for our forms, in every message loop. A handled key is neither translated
+// nor dispatched, so no WM_CHAR 9 or 13 follows it.
+bool PreTranslateKey(const MSG& message) {
+    if (message.message != WM_KEYDOWN) return false;
+    if (message.wParam != VK_TAB && message.wParam != VK_RETURN) return false;
+    if (::GetKeyState(VK_CONTROL) < 0 || ::GetKeyState(VK_MENU) < 0) return false;
+    ui::Form::Native* form = FormOfWindow(::GetAncestor(message.hwnd, GA_ROOT));
+    if (form == nullptr) return false;
+    if (message.wParam == VK_TAB) {
+        form->MoveFocus(::GetKeyState(VK_SHIFT) < 0);
+        return true;
+    }
+    return form->HandleEnter(message.hwnd);
+}
+
+void DispatchOne(const MSG& message) {
+    if (PreTranslateKey(message)) return;
+    ::TranslateMessage(&message);
+    ::DispatchMessageA(&message);
+}
+
+LRESULT CALLBACK FormWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* form = static_cast<ui::Form::Native*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        form->window = window;
+        ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+    }
+    auto* form = reinterpret_cast<ui::Form::Native*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (form == nullptr) return ::DefWindowProcA(window, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        ::SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+        form->window = nullptr;
+        return ::DefWindowProcA(window, message, wParam, lParam);
+    }
+    if (const std::optional<LRESULT> result = form->HandleMessage(message, wParam, lParam)) return *result;
+    return ::DefWindowProcA(window, message, wParam, lParam);
+}
+
+void RegisterFormClass() {
+    if (g_formClass != 0) return;
+    WNDCLASSEXA windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = FormWindowProc;
+    windowClass.hInstance = ModuleInstance();
+    windowClass.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = kFormClassName;
+    g_formClass = ::RegisterClassExA(&windowClass);
+    if (g_formClass == 0) throw ui::Exception("The window class for Quillet's windows could not be registered.");
+}
+
+// The main window shows the program's icon in its caption and task-bar button; the shared
+// icons of LR_SHARED are never destroyed.
+void SetProgramIcon(HWND window) {
+    const auto load = [](int sizeMetricX, int sizeMetricY) {
+        return static_cast<HICON>(::LoadImageA(ModuleInstance(), MAKEINTRESOURCEA(IDI_QUILLET), IMAGE_ICON,
+                                               ::GetSystemMetrics(sizeMetricX), ::GetSystemMetrics(sizeMetricY),
+                                               LR_SHARED));
+    };
+    if (HICON smallIcon = load(SM_CXSMICON, SM_CYSMICON)) {
+        ::SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
+    }
+    if (HICON bigIcon = load(SM_CXICON, SM_CYICON)) {
+        ::SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));
+    }
+}
+
+std::string ProgramName() {
+    char path[MAX_PATH] = "";
+    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string name = path;
+    name.erase(0, name.find_last_of("\\/") + 1);
+    const std::size_t dot = name.find_last_of('.');
+    if (dot != std::string::npos && dot > 0) name.erase(dot);
+    return name;
+}
+
+void ArmTimer(HWND window, const ui::Timer::Native& timer) {
+    if (window == nullptr) return;
+    if (timer.enabled && timer.interval > 0) {
+        ::SetTimer(window, timer.id, timer.interval, nullptr);
+    } else {
+        ::KillTimer(window, timer.id);
+    }
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Shared helpers of platform/win32.
+
+namespace win32 {
+
+UniqueFont MakeFont(const ui::Font& font) {
+    // The program asks for "Courier New" in the ANSI character set; every other face takes the default one.
+    const bool ansi = ::lstrcmpiA(font.face, "Courier New") == 0;
+    UniqueFont made(::CreateFontA(font.height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, font.italic ? TRUE : FALSE,
+                                  font.underline ? TRUE : FALSE, FALSE, ansi ? ANSI_CHARSET : DEFAULT_CHARSET,
+                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                                  font.face));
+    if (!made) throw ui::Exception(std::string("The font \"") + font.face + "\" could not be created.");
+    return made;
+}
+
+std::string WindowText(HWND window) {
+    std::string text(static_cast<std::size_t>(::GetWindowTextLengthA(window)) + 1, '\0');
+    text.resize(static_cast<std::size_t>(::GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+void RunHandler(const std::function<void()>& handler) {
+    if (!handler) return;
+    try {
+        handler();
+    } catch (const std::exception& error) {
+        if (g_application != nullptr) g_application->ShowException(error);
+    }
+}
+
+}  // namespace win32
+
+// ---------------------------------------------------------------------------------------------
+// Form::Native: the form's message handling, focus and modal state.
+
+std::optional<LRESULT> ui::Form::Native::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_COMMAND: {
+            ui::Control::Native* control = FindControl(reinterpret_cast<HWND>(lParam));
+            if (control == nullptr) return std::nullopt;
+            if (control->onNotify) {
+                const WORD code = HIWORD(wParam);
+                win32::RunHandler([notify = control->onNotify, code] { notify(code); });
+            }
+            return 0;
+        }
+        case WM_CTLCOLORSTATIC: {
+            const ui::Control::Native* control = FindControl(reinterpret_cast<HWND>(lParam));
+            if (control == nullptr) return std::nullopt;
+            return ColourStatic(*control, reinterpret_cast<HDC>(wParam));
+        }
+        case WM_TIMER: {
+            const auto found = timers.find(wParam);
+            if (found == timers.end()) return std::nullopt;
+            win32::RunHandler(std::function<void()>(found->second->onTimer));
+            return 0;
+        }
+        case WM_ACTIVATE:
+            // DefWindowProc would put the focus on the form itself, not on a control. The focused
+            // control is also recorded as the focus moves (FocusableSubclass), because a window
+            // that is disabled before it is deactivated has already lost its focus here.
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                RememberFocus();
+            } else {
+                RestoreFocus();
+            }
+            return 0;
+        case WM_SETFOCUS: RestoreFocus(); return 0;
+        case WM_GETFONT: return reinterpret_cast<LRESULT>(font.get());
+        case WM_CLOSE:  // the close box
+            win32::RunHandler([this] { form->Close(); });
+            return 0;
+        default: return std::nullopt;
+    }
+}
+
+ui::Control::Native* ui::Form::Native::FindControl(HWND child) const {
+    if (child == nullptr) return nullptr;
+    for (ui::Control::Native* control : controls) {
+        if (control->window.get() == child) return control;
+    }
+    return nullptr;
+}
+
+ui::Control::Native* ui::Form::Native::FindControl(const ui::Control& control) const {
+    return FindControl(win32::ToHwnd(control.Handle()));
+}
+
+ui::Control::Native* ui::Form::Native::ControlContaining(HWND child) const {
+    for (HWND current = child; current != nullptr && current != window; current = ::GetParent(current)) {
+        if (ui::Control::Native* control = FindControl(current)) return control;
+    }
+    return nullptr;
+}
+
+void ui::Form::Native::AddControl(ui::Control::Native& control, const char* hint) {
+    controls.push_back(&control);
+    if (hint == nullptr || hint[0] == '\0') return;
+    if (!tooltip) {
+        // Unowned: a tooltip owned by the main window keeps SetWindowPos(HWND_TOPMOST) from
+        // taking effect under Wine (see wine-rig.md).
+        tooltip.reset(::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
+                                        WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                                        CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, ModuleInstance(), nullptr));
+        if (!tooltip) throw ui::Exception("The tooltip window could not be created.");
+    }
+    // The combo box's child edit takes the mouse over most of the control: it gets the hint too.
+    for (HWND tool : {control.window.get(), control.edit}) {
+        if (tool == nullptr) continue;
+        TOOLINFOA info{};
+        info.cbSize = TTTOOLINFOA_V2_SIZE;  // no common-controls-6 manifest: the documented V2 size
+        info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        info.hwnd = ::GetParent(tool);
+        info.uId = reinterpret_cast<UINT_PTR>(tool);
+        info.lpszText = const_cast<char*>(hint);
+        ::SendMessageA(tooltip.get(), TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
+    }
+}
+
+void ui::Form::Native::RemoveControl(ui::Control::Native& control) {
+    const auto found = std::find(controls.begin(), controls.end(), &control);
+    if (found == controls.end()) return;
+    controls.erase(found);
+    if (focusControl == &control) focusControl = nullptr;
+    if (!tooltip) return;
+    for (HWND tool : {control.window.get(), control.edit}) {
+        if (tool == nullptr) continue;
+        TOOLINFOA info{};
+        info.cbSize = TTTOOLINFOA_V2_SIZE;
+        info.hwnd = ::GetParent(tool);
+        info.uId = reinterpret_cast<UINT_PTR>(tool);
+        ::SendMessageA(tooltip.get(), TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&info));
+    }
+}
+
+void ui::Form::Native::RememberFocus() {
+    const HWND focus = ::GetFocus();
+    if (focus == nullptr || !::IsChild(window, focus)) return;
+    if (ui::Control::Native* control = ControlContaining(focus)) focusControl = control;
+}
+
+void ui::Form::Native::FocusWindow(HWND target) {
+    const bool wasFocusing = std::exchange(focusingByProgram, true);
+    ::SetFocus(target);
+    focusingByProgram = wasFocusing;
+}
+
+void ui::Form::Native::RestoreFocus() {
+    ui::Control::Native* target = focusControl != nullptr && CanFocus(*focusControl) ? focusControl : nullptr;
+    for (auto candidate = controls.begin(); target == nullptr && candidate != controls.end(); ++candidate) {
+        if (IsTabStop(**candidate)) target = *candidate;
+    }
+    if (target != nullptr) {
+        FocusWindow(target->window.get());
+    } else if (::GetFocus() != window) {
+        FocusWindow(window);
+    }
+}
+
+void ui::Form::Native::MoveFocus(bool backward) {
+    const int count = static_cast<int>(controls.size());
+    if (count == 0) return;
+    const auto current = std::find(controls.begin(), controls.end(), ControlContaining(::GetFocus()));
+    const int position = current != controls.end() ? static_cast<int>(current - controls.begin()) : (backward ? 0 : -1);
+    for (int step = 1; step <= count; ++step) {
+        const int index = ((position + (backward ? -step : step)) % count + count) % count;
+        if (!IsTabStop(*controls[index])) continue;
+        FocusWindow(controls[index]->window.get());
+        return;
+    }
+}
+
+bool ui::Form::Native::HandleEnter(HWND focus) {
+    ui::Control::Native* focused = ControlContaining(focus);
+    if (focused != nullptr && focused->kind == win32::ControlKind::ComboBox &&
+        ::SendMessageA(focused->window.get(), CB_GETDROPPEDSTATE, 0, 0) != FALSE) {
+        return false;  // the open list takes Enter to pick its item
+    }
+    if (focused != nullptr && focused->kind == win32::ControlKind::Button) {
+        Click(*focused);
+        return true;
+    }
+    for (ui::Control::Native* control : controls) {
+        if (!IsDefaultButton(*control) || !CanFocus(*control)) continue;
+        Click(*control);
+        break;
+    }
+    return true;
+}
+
+void ui::Form::Native::Click(ui::Control::Native& button) {
+    if (button.onNotify) win32::RunHandler([notify = button.onNotify] { notify(BN_CLICKED); });
+}
+
+void ui::Form::Native::EndModal() {
+    if (!modalRunning) return;
+    modalRunning = false;
+    // The others first: hiding this form while they are all disabled would hand the
+    // activation to some other program's window.
+    for (HWND other : disabledByModal) {
+        if (::IsWindow(other)) ::EnableWindow(other, TRUE);
+    }
+    disabledByModal.clear();
+    ::ShowWindow(window, SW_HIDE);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Form.
+
+ui::Form::Form(const CreateArgs& args) : native_(std::make_unique<Native>()) {
+    RegisterFormClass();
+    Native& native = *native_;
+    native.form = this;
+    native.centreOnScreen = args.centreOnScreen;
+    native.font = win32::MakeFont(args.font);
+    ui::Application::Native* application = ApplicationState();
+    native.isMain = application != nullptr && !application->mainFormCreated;
+
+    // A fixed dialog frame with a caption and the system menu's close box only. The dialogs
+    // are owned by the main window, so they stay above it when it is topmost, have no task-bar
+    // button, and take the modal frame without an icon.
+    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+    const DWORD exStyle = native.isMain ? 0 : WS_EX_DLGMODALFRAME;
+    RECT frame{0, 0, args.clientWidth, args.clientHeight};
+    ::AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+    const HWND owner = !native.isMain && application != nullptr && application->mainForm != nullptr
+                           ? win32::ToHwnd(application->mainForm->Handle())
+                           : nullptr;
+    const HWND window =
+        ::CreateWindowExA(exStyle, kFormClassName, args.caption, style, args.left, args.top, frame.right - frame.left,
+                          frame.bottom - frame.top, owner, nullptr, ModuleInstance(), &native);
+    if (window == nullptr) {
+        throw ui::Exception(std::string("The window \"") + args.caption + "\" could not be created.");
+    }
+    handle_ = win32::ToHandle(window);
+    if (native.isMain) {
+        application->mainFormCreated = true;
+        application->mainForm = this;
+        SetProgramIcon(window);
+    }
+    g_forms.push_back(this);
+}
+
+ui::Form::~Form() {
+    g_forms.erase(std::remove(g_forms.begin(), g_forms.end(), this), g_forms.end());
+    if (ui::Application::Native* application = ApplicationState(); application && application->mainForm == this) {
+        application->mainForm = nullptr;
+    }
+    const HWND window = win32::ToHwnd(handle_);
+    if (::IsWindow(window)) ::DestroyWindow(window);
+}
+
+void ui::Form::Show() {
+    const HWND window = win32::ToHwnd(handle_);
+    const bool wasVisible = ::IsWindowVisible(window) != FALSE;
+    if (native_->centreOnScreen) {
+        SetTop((ScreenHeight() - Height()) / 2);
+        SetLeft((ScreenWidth() - Width()) / 2);
+    }
+    if (!wasVisible && onShow) onShow();  // before the window appears, so it can be positioned
+    ::ShowWindow(window, SW_SHOWNORMAL);
+    if (wasVisible) ::SetForegroundWindow(window);
+}
+
+bool ui::Form::Visible() const {
+    return ::IsWindowVisible(win32::ToHwnd(handle_)) != FALSE;
+}
+
+void ui::Form::Close() {
+    Native& native = *native_;
+    const HWND window = win32::ToHwnd(handle_);
+    if (native.isMain) {
+        ui::Application::Native* application = ApplicationState();
+        if (application == nullptr) {
+            ::ShowWindow(window, SW_HIDE);
+            return;
+        }
+        if (application->terminated) return;  // a second Close, perhaps in the same tick
+        ::ShowWindow(window, SW_HIDE);
+        application->terminated = true;
+        ::PostQuitMessage(0);
+        return;
+    }
+    if (native.modalRunning) {
+        native.EndModal();
+        return;
+    }
+    ::ShowWindow(window, SW_HIDE);
+}
+
+int ui::Form::ShowModal() {
+    Native& native = *native_;
+    const HWND window = win32::ToHwnd(handle_);
+    if (native.modalRunning) return 0;
+    const HWND previouslyActive = ::GetActiveWindow();
+    for (ui::Form* other : g_forms) {
+        const HWND otherWindow = win32::ToHwnd(other->handle_);
+        if (other == this || !::IsWindowEnabled(otherWindow)) continue;
+        ::EnableWindow(otherWindow, FALSE);
+        native.disabledByModal.push_back(otherWindow);
+    }
+    native.modalRunning = true;
+    try {
+        Show();
+    } catch (...) {
+        native.EndModal();
+        throw;
+    }
+
+    MSG message;
+    while (native.modalRunning && !ApplicationTerminated()) {
+        const BOOL got = ::GetMessageA(&message, nullptr, 0, 0);
+        if (got == -1) break;
+        if (got == 0) {
+            // WM_QUIT belongs to the outer loop: post it again for Run to see.
+            ::PostQuitMessage(static_cast<int>(message.wParam));
+            break;
+        }
+        DispatchOne(message);
+    }
+    native.EndModal();
+    if (previouslyActive != nullptr && previouslyActive != window && ::IsWindowVisible(previouslyActive) &&
+        ::IsWindowEnabled(previouslyActive)) {
+        ::SetActiveWindow(previouslyActive);
+    }
+    return kModalResultCancel;
+}
+
+std::string ui::Form::Caption() const {
+    return win32::WindowText(win32::ToHwnd(handle_));
+}
+
+void ui::Form::SetCaption(const std::string& caption) {
+    ::SetWindowTextA(win32::ToHwnd(handle_), caption.c_str());
+}
+
+namespace {
+
+RECT OuterRect(win::WindowHandle handle) {
+    RECT rect{};
+    ::GetWindowRect(win32::ToHwnd(handle), &rect);
+    return rect;
+}
+
+void MoveTo(win::WindowHandle handle, int left, int top) {
+    ::SetWindowPos(win32::ToHwnd(handle), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+}  // namespace
+
+int ui::Form::Left() const {
+    return OuterRect(handle_).left;
+}
+int ui::Form::Top() const {
+    return OuterRect(handle_).top;
+}
+int ui::Form::Width() const {
+    const RECT rect = OuterRect(handle_);
+    return rect.right - rect.left;
+}
+int ui::Form::Height() const {
+    const RECT rect = OuterRect(handle_);
+    return rect.bottom - rect.top;
+}
+void ui::Form::SetLeft(int left) {
+    MoveTo(handle_, left, Top());
+}
+void ui::Form::SetTop(int top) {
+    MoveTo(handle_, Left(), top);
+}
+
+void ui::Form::SetFocusedControl(Control& control) {
+    Native& native = *native_;
+    native.focusControl = native.FindControl(control);
+    if (native.focusControl != nullptr && ::GetActiveWindow() == win32::ToHwnd(handle_)) native.RestoreFocus();
+}
+
+void ui::Form::SetActiveControl(Control& control) {
+    Native& native = *native_;
+    native.focusControl = native.FindControl(control);
+    if (native.focusControl != nullptr && CanFocus(*native.focusControl)) {
+        native.FocusWindow(native.focusControl->window.get());
+    }
+}
+
+ui::Control* ui::Form::FocusedControl() const {
+    const Native& native = *native_;
+    if (::GetActiveWindow() == win32::ToHwnd(handle_)) {
+        if (ui::Control::Native* focused = native.ControlContaining(::GetFocus())) return focused->control;
+    }
+    return native.focusControl != nullptr ? native.focusControl->control : nullptr;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Timer: SetTimer on the form's window; WM_TIMER is dispatched by whichever loop runs.
+
+ui::Timer::Timer(Form& form, const CreateArgs& args) : form_(form), native_(std::make_unique<Native>()) {
+    static UINT_PTR nextId = 1;
+    native_->id = nextId++;
+    native_->interval = args.interval;
+    native_->enabled = args.enabled;
+    form_.GetNative().timers[native_->id] = this;
+    ArmTimer(win32::ToHwnd(form_.Handle()), *native_);
+}
+
+ui::Timer::~Timer() {
+    ::KillTimer(win32::ToHwnd(form_.Handle()), native_->id);
+    form_.GetNative().timers.erase(native_->id);
+}
+
+bool ui::Timer::Enabled() const {
+    return native_->enabled;
+}
+
+void ui::Timer::SetEnabled(bool enabled) {
+    native_->enabled = enabled;
+    ArmTimer(win32::ToHwnd(form_.Handle()), *native_);
+}
+
+unsigned ui::Timer::Interval() const {
+    return native_->interval;
+}
+
+void ui::Timer::SetInterval(unsigned milliseconds) {
+    native_->interval = milliseconds;
+    ArmTimer(win32::ToHwnd(form_.Handle()), *native_);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Application.
+
+ui::Application::Application() : native_(std::make_unique<Native>()) {
+    if (g_application != nullptr) throw ui::Exception("There can be only one application object.");
+    INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+    ::InitCommonControlsEx(&controls);
+    RegisterFormClass();
+    native_->title = ProgramName();
+    g_application = this;
+}
+
+ui::Application::~Application() {
+    if (g_application == this) g_application = nullptr;
+}
+
+ui::Application& ui::Application::Instance() {
+    if (g_application == nullptr) throw ui::Exception("The application object does not exist.");
+    return *g_application;
+}
+
+void ui::Application::Run() {
+    MSG message;
+    while (!native_->terminated) {
+        const BOOL got = ::GetMessageA(&message, nullptr, 0, 0);
+        if (got == 0 || got == -1) break;
+        DispatchOne(message);
+    }
+}
+
+void ui::Application::ShowException(const std::exception& error) {
+    const HWND owner = native_->mainForm != nullptr && native_->mainForm->Visible()
+                           ? win32::ToHwnd(native_->mainForm->Handle())
+                           : nullptr;
+    ::MessageBoxA(owner, error.what(), native_->title.c_str(), MB_OK | MB_ICONSTOP);
+}
+
+bool ui::Application::Terminated() const {
+    return native_->terminated;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Free functions.
+
+int ui::ScreenWidth() {
+    return ::GetSystemMetrics(SM_CXSCREEN);
+}
+
+int ui::ScreenHeight() {
+    return ::GetSystemMetrics(SM_CYSCREEN);
+}
+
+void ui::Beep() {
+    ::MessageBeep(MB_OK);
+}
+
+int ui::AnsiCompareText(const std::string& a, const std::string& b) {
+    const int result = ::CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()),
+                                        b.data(), static_cast<int>(b.size()));
+    if (result == 0) return a.compare(b);  // only for arguments CompareStringA rejects
+    return result - CSTR_EQUAL;
+}
