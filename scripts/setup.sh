@@ -1,0 +1,34 @@
+#!/bin/bash
+# Installs what building and testing need on Debian 12. Run as root; packages that are
+# already installed are left alone, so a second run takes a moment.
+set -euo pipefail
+
+packages=(cmake make g++ libgtest-dev googletest g++-mingw-w64-i686
+          wine wine32:i386 fonts-wine xvfb xdotool imagemagick)
+
+installed() {
+  dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'
+}
+
+missing=()
+for package in "${packages[@]}"; do
+  installed "$package" || missing+=("$package")
+done
+if [ ${#missing[@]} -eq 0 ]; then
+  echo "setup: all packages are installed"
+  exit 0
+fi
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "setup: missing packages: ${missing[*]}; run this script as root" >&2
+  exit 1
+fi
+
+# wine32 is an i386 package.
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  dpkg --add-architecture i386
+fi
+echo "setup: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -q
+apt-get install -y -q --no-install-recommends "${missing[@]}"

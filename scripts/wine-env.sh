@@ -1,0 +1,32 @@
+# shellcheck shell=bash
+# Sourced by the other scripts: a Wine prefix of our own for the Windows build, made once and
+# kept warm. QUILLET_WINEPREFIX chooses another prefix than build/wineprefix. Source it after
+# DISPLAY is set: Wine's desktop process starts here and keeps the display it was given.
+repo_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+
+export WINEPREFIX="${QUILLET_WINEPREFIX:-$repo_root/build/wineprefix}"
+export WINEDEBUG=-all
+# Without these, the first start asks to install Mono and Gecko.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+quillet_prefix_ready="$WINEPREFIX/.quillet-prefix-ready"
+if [ ! -f "$quillet_prefix_ready" ]; then
+  echo "wine-env: making the Wine prefix $WINEPREFIX"
+  mkdir -p "$WINEPREFIX"
+  wineboot -i >/dev/null 2>&1 || return 1
+  # Debian's Wine does not look at the fonts of fonts-wine; without them MS Sans Serif falls
+  # back to a wider font and controls do not measure as on Windows.
+  dpkg -L fonts-wine | grep -E '\.(ttf|fon)$' | xargs -r cp -t "$WINEPREFIX/drive_c/windows/Fonts/"
+  # Without a window manager every hidden or destroyed window otherwise waits 2 s for X.
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || return 1
+  # Let the server write the registry out before it is kept running below.
+  wineserver -w
+  touch "$quillet_prefix_ready"
+fi
+
+# Keeps the server running between programs; `wineserver -k` stops it.
+wineserver -p
+# The first program of a server session starts Wine's service and desktop processes, which
+# live on and inherit that program's standard output. Started here on /dev/null, they cannot
+# hold open a pipe that ctest or a caller waits on to close.
+wine cmd /c exit </dev/null >/dev/null 2>&1
