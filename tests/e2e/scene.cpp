@@ -52,7 +52,12 @@ bool Scene::PrepareFolders(const Bench& bench, const std::string& name, const Sc
 
 bool Scene::ShowStandIn(const SceneSetup& setup) {
     explorer_ = std::make_unique<StandInExplorer>(WindowsPath(explorerFolder_), setup.standIn);
-    if (!report_.Require(explorer_->Ready(), "set-up: the stand-in's address bar holds its folder")) return false;
+    if (setup.addressBar) {
+        if (!report_.Require(explorer_->Ready(), "set-up: the stand-in's address bar holds its folder")) return false;
+    } else {
+        explorer_->RemoveAddressBar();
+        if (!report_.Require(explorer_->AddressBar() == nullptr, "set-up: the stand-in has no address bar")) return false;
+    }
     return report_.Require(explorer_->BringToFront(), "set-up: the stand-in Explorer window is in the foreground");
 }
 

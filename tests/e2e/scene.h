@@ -19,7 +19,8 @@ struct Bench {
 struct SceneSetup {
     RECT standIn = {200, 150, 1000, 650};
     // The bytes of QuilletOptions.dat to put beside the program before it starts; none: no file.
-    std::optional<std::string> optionsFile;
+    std::optional<std::string> optionsFile{};
+    bool addressBar = true;
 };
 
 class Scene {

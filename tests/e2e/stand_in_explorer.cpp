@@ -55,6 +55,11 @@ HWND StandInExplorer::AddressBar() const {
     return current;
 }
 
+void StandInExplorer::RemoveAddressBar() {
+    HWND worker = FindWindowExA(window_.get(), nullptr, WorkerClass, nullptr);
+    if (worker != nullptr) DestroyWindow(FindWindowExA(worker, nullptr, RebarClass, nullptr));
+}
+
 bool StandInExplorer::Ready() const {
     HWND edit = AddressBar();
     return edit != nullptr && WindowText(edit) == folder_;

@@ -21,6 +21,8 @@ public:
     bool BringToFront() const;
     // The Edit found the way Quillet finds it: the first child of each class in turn.
     HWND AddressBar() const;
+    // Takes the address bar away, as in an Explorer window that shows no path.
+    void RemoveAddressBar();
     // Closes the window, as the user closes Explorer.
     void Close() { window_.reset(); }
 
