@@ -184,20 +184,6 @@ void CreateTyped(Report& report, const Bench& bench) {
     report.Expect(!fs::exists(scene->OptionsFile()), "no options file is written when nothing was changed");
 }
 
-void CreateWithoutCompletion(Report& report, const Bench& bench) {
-    report.Begin("create, completion off");
-    std::string options = OptionsFileText(0, 1);
-    auto scene = Scene::Open(report, bench, "create-no-completion", {.optionsFile = options});
-    if (!scene || !scene->WaitForFirstTick()) return;
-    if (!report.Require(TypeText(scene->Combo(), ReportsText), Format("type %s", ReportsText))) return;
-    std::string shown = ReadCombo(scene->Combo()).text;
-    report.Expect(shown == ReportsText, "the text is exactly as typed", Quoted(shown));
-    ExpectCreated(report, *scene, SpecFolders);
-    scene->Close();
-    std::string bytes = ReadFileBytes(scene->OptionsFile()).value_or("(no file)");
-    report.Expect(bytes == options, "the options file is left as it was", Quoted(bytes));
-}
-
 void CreateAndClose(Report& report, const Bench& bench) {
     report.Begin("create and close");
     auto scene = Scene::Open(report, bench, "create-and-close", {.optionsFile = OptionsFileText(0, 0)});
@@ -213,14 +199,6 @@ void EscCloses(Report& report, const Bench& bench) {
     if (!scene || !scene->WaitForFirstTick()) return;
     if (!report.Require(PressKey(VK_ESCAPE), "press Esc")) return;
     scene->ExpectExit(ExitMs, "Esc");
-}
-
-void CloseButton(Report& report, const Bench& bench) {
-    report.Begin("close button");
-    auto scene = Scene::Open(report, bench, "close-button", {});
-    if (!scene || !scene->WaitForFirstTick()) return;
-    if (!report.Require(ClickButton(scene->MainWindow(), "Close"), "click the button captioned Close")) return;
-    scene->ExpectExit(ExitMs, "the Close button");
 }
 
 void IllegalName(Report& report, const Bench& bench) {
@@ -358,10 +336,8 @@ constexpr Scenario Scenarios[] = {
     {"watchdog", Watchdog},
     {"autobrackets", AutoBrackets},
     {"create-typed", CreateTyped},
-    {"create-no-completion", CreateWithoutCompletion},
     {"create-and-close", CreateAndClose},
     {"esc", EscCloses},
-    {"close-button", CloseButton},
     {"illegal-name", IllegalName},
     {"history-file", HistoryFile},
     {"options-dialog", OptionsDialog},

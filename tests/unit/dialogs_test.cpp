@@ -234,8 +234,7 @@ TEST_F(NoAddressBar, AlwaysDesktopThenQuitGoesToTheDesktopNextTimeWithoutAsking)
         EXPECT_TRUE(Closed());
     });
     dialogShown = false;
-    TargetState = {};
-    firstTick = true;
+    ResetProgramState();
     sim::SetForegroundWindow(sim::MakeWindow(nullptr, "CabinetWClass"));
     RunQuilletWith([&] {
         FirstTickAnswering([] {});

@@ -45,13 +45,22 @@ inline std::vector<std::string> MessageTexts() {
     return texts;
 }
 
+// The program-wide state a new process starts with.
+inline void ResetProgramState() {
+    TargetState = {};
+    firstTick = true;
+    OptionSettings = {};
+}
+
+inline void ResetWorld() {
+    sim::Reset();
+    ResetProgramState();
+}
+
 class QuilletTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        sim::Reset();
-        TargetState = {};
-        firstTick = true;
-        OptionSettings = {};
+        ResetWorld();
         sim::AddFolder(ProgramDir);
         sim::AddFolder(DataDir);
         explorer = MakeExplorer(DataDir);

@@ -9,10 +9,7 @@ namespace {
 class RealVolume : public ::testing::Test {
 protected:
     void SetUp() override {
-        sim::Reset();
-        TargetState = {};
-        firstTick = true;
-        OptionSettings = {};
+        ResetWorld();
         char temp[MAX_PATH];
         ASSERT_GT(GetTempPathA(MAX_PATH, temp), 0u);
         root = std::string(temp) + "quillet-test-" + std::to_string(GetCurrentProcessId()) + "-" +
@@ -120,8 +117,7 @@ TEST_F(RealVolume, OptionsFileHasExactBytesAndSurvivesAFailedSave) {
                      ": colon at start = end history\r\n");
 
     SetFileAttributesA((root + "\\QuilletOptions.dat").c_str(), FILE_ATTRIBUTE_READONLY);
-    TargetState = {};
-    firstTick = true;
+    ResetProgramState();
     sim::OnRun([] {
         EXPECT_EQ(Form1->ComboBox1.ItemCount(), 1);
         Form1->ComboBox1.SetText("two");

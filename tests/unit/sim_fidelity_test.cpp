@@ -17,8 +17,6 @@ protected:
     void TearDown() override { sim::Reset(); }
 };
 
-// ---- Window tree ---------------------------------------------------------------------------
-
 TEST_F(SimFidelity, FindWindowExSearchesOnlyTheDirectChildrenAndTakesTheFirst) {
     win::WindowHandle explorer = sim::MakeWindow(nullptr, "CabinetWClass");
     win::WindowHandle worker = sim::MakeWindow(explorer, "WorkerW");
@@ -57,16 +55,6 @@ TEST_F(SimFidelity, ADestroyedWindowIsGoneWithItsDescendantsAndItsHandleIsNeverR
     win::WindowHandle next = sim::MakeWindow(nullptr, "CabinetWClass");
     EXPECT_NE(next, explorer);
     EXPECT_NE(next, edit);
-}
-
-TEST_F(SimFidelity, GetTextCopiesAtMostTheLimitLessOneAndANul) {
-    const std::string longPath(300, 'x');
-    win::WindowHandle edit = sim::MakeWindow(nullptr, "Edit", longPath);
-    char buffer[win::kMaxPath];
-    const auto copied =
-        win::SendMessageA(edit, win::kWmGetText, win::kMaxPath, reinterpret_cast<std::intptr_t>(buffer));
-    EXPECT_EQ(copied, 259);
-    EXPECT_EQ(std::string(buffer), longPath.substr(0, 259));
 }
 
 TEST_F(SimFidelity, SetWindowPosMovesSizesAndRaisesOnlyAsItsArgumentsSay) {
@@ -113,8 +101,6 @@ TEST_F(SimFidelity, AFormIsATopLevelWindowWithADialogFrame) {
     EXPECT_EQ(rect.top, 47 + 22 + 27);
 }
 
-// ---- Volume --------------------------------------------------------------------------------
-
 TEST_F(SimFidelity, NamesIgnoreCaseAndKeepTheCaseTheyWereMadeWith) {
     sim::AddFolder("C:\\Data");
     EXPECT_TRUE(win::CreateDirectoryA("C:\\data\\Reports", nullptr));
@@ -128,35 +114,6 @@ TEST_F(SimFidelity, NamesIgnoreCaseAndKeepTheCaseTheyWereMadeWith) {
     EXPECT_EQ(sim::CreateDirectoryCalls(), 4);
 }
 
-TEST_F(SimFidelity, AttributesTellFoldersFromFilesAndCarryHiddenSystemAndReadOnly) {
-    using win::kFileAttributeDirectory, win::kFileAttributeHidden, win::kFileAttributeSystem,
-        win::kFileAttributeReadOnly;
-    sim::AddFolder("C:\\Data\\HiddenFolder", kFileAttributeHidden);
-    sim::AddFile("C:\\Data\\plain.txt", "x");
-    sim::AddFile("C:\\Data\\system.sys", "", kFileAttributeHidden | kFileAttributeSystem);
-    sim::AddFile("C:\\Data\\locked.dat", "", kFileAttributeReadOnly);
-    struct Case {
-        const char* path;
-        unsigned long attributes;
-    };
-    const Case cases[] = {
-        {"C:\\Data\\hiddenfolder", kFileAttributeHidden | kFileAttributeDirectory},
-        {"C:\\Data\\HiddenFolder\\", kFileAttributeHidden | kFileAttributeDirectory},
-        {"C:\\Data\\PLAIN.TXT", 0x80},                           // FILE_ATTRIBUTE_NORMAL: a file never reads as 0
-        {"C:\\Data\\plain.txt\\", win::kInvalidFileAttributes},  // a backslash only after a folder
-        {"C:\\Data\\system.sys", kFileAttributeHidden | kFileAttributeSystem},
-        {"C:\\Data\\locked.dat", kFileAttributeReadOnly},
-        {"C:\\Data\\missing", win::kInvalidFileAttributes},
-        {"D:\\", win::kInvalidFileAttributes},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.path);
-        EXPECT_EQ(win::GetFileAttributesA(c.path), c.attributes);
-    }
-    EXPECT_FALSE(win::PathIsDirectoryA("C:\\Data\\plain.txt"));
-    EXPECT_FALSE(win::CreateDirectoryA("C:\\Data\\system.sys", nullptr));
-}
-
 TEST_F(SimFidelity, PathsAreResolvedAsWin32ResolvesThem) {
     sim::AddFolder("C:\\Data");
     EXPECT_TRUE(win::CreateDirectoryA("C:\\Data\\name. .", nullptr));  // trailing dots and blanks go
@@ -166,49 +123,6 @@ TEST_F(SimFidelity, PathsAreResolvedAsWin32ResolvesThem) {
     EXPECT_FALSE(win::CreateDirectoryA(("C:\\Data\\" + std::string(240, 'a')).c_str(), nullptr));  // >= 248
     EXPECT_EQ(sim::ListTree("C:\\Data"), (std::vector<std::string>{"name\\"}));
 }
-
-TEST_F(SimFidelity, AFailedReplacementLeavesTheOldFileWhole) {
-    const std::string path = "C:\\Quillet\\QuilletOptions.dat";
-    struct Case {
-        const char* name;
-        std::function<void()> fault;
-        const char* target;
-    };
-    const Case cases[] = {
-        {"folder missing", [] {}, "C:\\Missing\\QuilletOptions.dat"},
-        {"folder refuses writes", [] { sim::FailWritesIn("C:\\quillet\\"); }, nullptr},
-        {"write breaks off", [&path] { sim::FailWriteAfter(path, 5); }, nullptr},
-        {"read-only target", [&path] { sim::AddFile(path, "old", win::kFileAttributeReadOnly); }, nullptr},
-        {"target is a folder", [] { sim::AddFolder("C:\\Quillet\\Sub"); }, "C:\\Quillet\\Sub"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        sim::Reset();
-        sim::AddFile(path, "old");
-        c.fault();
-        const std::string target = c.target != nullptr ? c.target : path;
-        EXPECT_FALSE(win::ReplaceFileContents(target.c_str(), "new bytes"));
-        EXPECT_EQ(sim::FileBytes(path), "old");
-        EXPECT_EQ(sim::FileWriteCount(target), 0);
-    }
-    sim::Reset();
-    sim::AddFile(path, "old");
-    EXPECT_TRUE(win::ReplaceFileContents("c:\\QUILLET\\quilletoptions.dat", std::string("a\r\n\x1A\0b", 6)));
-    EXPECT_EQ(sim::FileBytes(path), std::string("a\r\n\x1A\0b", 6));
-    EXPECT_EQ(sim::FileWriteCount(path), 1);
-}
-
-TEST_F(SimFidelity, ReadingTellsAMissingFileFromAnUnknownLength) {
-    std::string bytes = "untouched";
-    EXPECT_EQ(win::ReadWholeFile("C:\\none.dat", &bytes), win::FileRead::NotOpened);
-    sim::AddFile("C:\\opts.dat", "A:1\r\n");
-    EXPECT_EQ(win::ReadWholeFile("C:\\OPTS.DAT", &bytes), win::FileRead::Read);
-    EXPECT_EQ(bytes, "A:1\r\n");
-    sim::FailReadLength("C:\\opts.dat");
-    EXPECT_EQ(win::ReadWholeFile("C:\\opts.dat", &bytes), win::FileRead::LengthUnknown);
-}
-
-// ---- Toolkit -------------------------------------------------------------------------------
 
 TEST_F(SimFidelity, ShowModalEndsOnlyWhenTheFormCloses) {
     ui::Application application;
@@ -244,82 +158,6 @@ TEST_F(SimFidelity, ShowModalEndsOnlyWhenTheFormCloses) {
     EXPECT_NO_THROW(dialog.ShowModal());
     EXPECT_TRUE(application.Terminated());
     EXPECT_FALSE(dialog.Visible());
-}
-
-TEST_F(SimFidelity, EnterClicksAButtonElseTheKeyGoesToOnKeyPressAndThenIntoTheComboBox) {
-    struct Case {
-        const char* name;
-        bool focusButton;
-        bool hasDefault;
-        const char* expected;  // what happened, in order
-    };
-    const Case cases[] = {
-        {"focused button", true, true, "other "},
-        {"default button", false, true, "default "},
-        {"no default button", false, false, "key13 "},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        sim::Reset();
-        ui::Form form({.caption = "Main", .font = {}});
-        ui::ComboBox combo(form, {});
-        ui::Button defaultButton(form, {.bounds = {}, .caption = "Create", .font = {}, .isDefault = c.hasDefault});
-        ui::Button otherButton(form, {.bounds = {}, .caption = "Close", .font = {}});
-        std::string log;
-        defaultButton.onClick = [&log] { log += "default "; };
-        otherButton.onClick = [&log] { log += "other "; };
-        combo.onKeyPress = [&log](char& key) { log += "key" + std::to_string(key) + ' '; };
-        form.Show();
-        sim::Focus(c.focusButton ? static_cast<ui::Control&>(otherButton) : combo);
-        sim::TypeChar('\r');
-        EXPECT_EQ(log, c.expected);
-        EXPECT_EQ(combo.Text(), "");
-    }
-}
-
-TEST_F(SimFidelity, OnKeyPressMayChangeOrSwallowAKeyBeforeTheComboBoxTakesIt) {
-    ui::Form form({.caption = "Main", .font = {}});
-    ui::ComboBox combo(form, {});
-    combo.SetMaxLength(6);
-    combo.onKeyPress = [](char& key) {
-        if (key == '<') key = 0;
-        if (key == 'a') key = 'A';
-    };
-    form.Show();
-    sim::Focus(combo);
-    sim::TypeText("ab<c\x1b");
-    EXPECT_EQ(combo.Text(), "Abc");
-    combo.SetSelection(1, 1);
-    sim::TypeText("xyz1234");  // the selection goes, then only up to six characters
-    EXPECT_EQ(combo.Text(), "Axyz1c");
-    EXPECT_EQ(combo.SelStart(), 5);
-    sim::TypeText("\b\b");
-    EXPECT_EQ(combo.Text(), "Axyc");
-}
-
-TEST_F(SimFidelity, RadioButtonsWithOneParentFormOneGroup) {
-    ui::Form form({.caption = "Options", .font = {}});
-    ui::GroupBox group(form, {.bounds = {}, .caption = "Group", .font = {}});
-    ui::RadioButton onFormA(form, {.bounds = {}, .caption = "A", .font = {}, .checked = true});
-    ui::RadioButton onFormB(form, {.bounds = {}, .caption = "B", .font = {}});
-    ui::RadioButton inGroupA(group, {.bounds = {}, .caption = "C", .font = {}, .checked = true});
-    ui::RadioButton inGroupB(group, {.bounds = {}, .caption = "D", .font = {}});
-    int clicks = 0;
-    onFormB.onClick = [&clicks] { ++clicks; };
-    form.Show();
-
-    sim::Click(onFormB);
-    EXPECT_EQ(clicks, 1);
-    EXPECT_FALSE(onFormA.Checked());
-    EXPECT_TRUE(onFormB.Checked());
-    EXPECT_TRUE(inGroupA.Checked());  // another parent, another group
-
-    inGroupB.SetChecked(true);
-    onFormA.SetChecked(true);  // by program: the group follows, no click
-    EXPECT_FALSE(inGroupA.Checked());
-    EXPECT_TRUE(inGroupB.Checked());
-    EXPECT_FALSE(onFormB.Checked());
-    EXPECT_EQ(clicks, 1);
 }
 
 }  // namespace

@@ -12,24 +12,22 @@ void WriteOptions(const std::string& keyLines) {
     sim::AddFile(OptionsPath, keyLines + "HISTORY:\r\n: colon at start = end history\r\n");
 }
 
-// Every way of building the window tree, with whether the address bar is found in it.
+// Window trees under the remembered window, each a list of class chains built from it, with
+// whether the address bar is found.
+using Chain = std::vector<const char*>;
+
 struct ChainCase {
     const char* description;
-    std::function<win::WindowHandle()> build;  // returns the remembered window
+    std::vector<Chain> chains;
     bool found;
+    bool remembered = true;  // false: no foreground window, chains among the top-level windows
 };
 
-win::WindowHandle ChainBelow(win::WindowHandle parent, std::vector<const char*> classes) {
-    for (const char* className : classes) parent = sim::MakeWindow(parent, className, "C:\\Data");
-    return parent;
-}
+const Chain FullChain = {"WorkerW", "ReBarWindow32", "ComboBoxEx32", "ComboBox", "Edit"};
+const Chain WorkerAChain = {"WorkerA", "ReBarWindow32", "ComboBoxEx32", "ComboBox", "Edit"};
 
-win::WindowHandle TopLevel() { return sim::MakeWindow(nullptr, "CabinetWClass"); }
-
-const std::vector<const char*> FullChain = {"WorkerW", "ReBarWindow32", "ComboBoxEx32", "ComboBox", "Edit"};
-
-std::vector<const char*> Without(std::size_t level) {
-    std::vector<const char*> chain = FullChain;
+Chain Without(std::size_t level) {
+    Chain chain = FullChain;
     chain.erase(chain.begin() + static_cast<std::ptrdiff_t>(level));
     return chain;
 }
@@ -37,11 +35,14 @@ std::vector<const char*> Without(std::size_t level) {
 class AddressBarSearch : public QuilletTest, public ::testing::WithParamInterface<ChainCase> {};
 
 TEST_P(AddressBarSearch, FollowsTheDirectChildChainOnly) {
-    sim::Reset();
-    sim::AddFolder(ProgramDir);
-    sim::AddFolder(DataDir);
+    sim::DestroyWindow(explorer.window);
     WriteOptions("EXPLORERMISSINGPROMPT:0\r\n");
-    sim::SetForegroundWindow(GetParam().build());
+    win::WindowHandle remembered = GetParam().remembered ? sim::MakeWindow(nullptr, "CabinetWClass") : nullptr;
+    for (const Chain& chain : GetParam().chains) {
+        win::WindowHandle parent = remembered;
+        for (const char* className : chain) parent = sim::MakeWindow(parent, className, DataDir);
+    }
+    sim::SetForegroundWindow(remembered);
     RunAfterFirstTick([&] {
         EXPECT_EQ(TargetState.addressBarEdit != nullptr, GetParam().found);
         EXPECT_EQ(TargetState.desktopMode, !GetParam().found);
@@ -51,49 +52,17 @@ TEST_P(AddressBarSearch, FollowsTheDirectChildChainOnly) {
 
 INSTANTIATE_TEST_SUITE_P(
     Chains, AddressBarSearch,
-    ::testing::Values(
-        ChainCase{"WorkerW chain", [] { win::WindowHandle w = TopLevel(); ChainBelow(w, FullChain); return w; }, true},
-        ChainCase{"WorkerA instead of WorkerW",
-                  [] {
-                      win::WindowHandle w = TopLevel();
-                      ChainBelow(w, {"WorkerA", "ReBarWindow32", "ComboBoxEx32", "ComboBox", "Edit"});
-                      return w;
-                  },
-                  true},
-        ChainCase{"WorkerW without a chain hides a WorkerA with one",
-                  [] {
-                      win::WindowHandle w = TopLevel();
-                      sim::MakeWindow(w, "WorkerW");
-                      ChainBelow(w, {"WorkerA", "ReBarWindow32", "ComboBoxEx32", "ComboBox", "Edit"});
-                      return w;
-                  },
-                  false},
-        ChainCase{"no WorkerW", [] { win::WindowHandle w = TopLevel(); ChainBelow(w, Without(0)); return w; }, false},
-        ChainCase{"no ReBarWindow32", [] { win::WindowHandle w = TopLevel(); ChainBelow(w, Without(1)); return w; }, false},
-        ChainCase{"no ComboBoxEx32", [] { win::WindowHandle w = TopLevel(); ChainBelow(w, Without(2)); return w; }, false},
-        ChainCase{"no ComboBox", [] { win::WindowHandle w = TopLevel(); ChainBelow(w, Without(3)); return w; }, false},
-        ChainCase{"no Edit", [] { win::WindowHandle w = TopLevel(); ChainBelow(w, Without(4)); return w; }, false},
-        ChainCase{"chain only under a second WorkerW",
-                  [] {
-                      win::WindowHandle w = TopLevel();
-                      sim::MakeWindow(w, "WorkerW");
-                      ChainBelow(w, FullChain);
-                      return w;
-                  },
-                  false},
-        ChainCase{"chain one level too deep",
-                  [] {
-                      win::WindowHandle w = TopLevel();
-                      ChainBelow(sim::MakeWindow(w, "DUIViewWndClassName"), FullChain);
-                      return w;
-                  },
-                  false},
-        ChainCase{"no foreground window, chain among the top-level windows",
-                  [] {
-                      ChainBelow(nullptr, FullChain);
-                      return win::WindowHandle{};
-                  },
-                  true}));
+    ::testing::Values(ChainCase{"WorkerW chain", {FullChain}, true},
+                      ChainCase{"WorkerA instead of WorkerW", {WorkerAChain}, true},
+                      ChainCase{"a bare WorkerW hides a WorkerA chain", {{"WorkerW"}, WorkerAChain}, false},
+                      ChainCase{"no WorkerW", {Without(0)}, false}, ChainCase{"no ReBarWindow32", {Without(1)}, false},
+                      ChainCase{"no ComboBoxEx32", {Without(2)}, false}, ChainCase{"no ComboBox", {Without(3)}, false},
+                      ChainCase{"no Edit", {Without(4)}, false},
+                      ChainCase{"chain only under a second WorkerW", {{"WorkerW"}, FullChain}, false},
+                      ChainCase{"chain one level too deep",
+                                {{"DUIViewWndClassName", "WorkerW", "ReBarWindow32", "ComboBoxEx32", "ComboBox", "Edit"}},
+                                false},
+                      ChainCase{"no foreground window", {FullChain}, true, false}));
 
 struct AddressCase {
     std::string address;
@@ -202,7 +171,7 @@ TEST_F(QuilletTest, FirstTickMakesTopmostAndStartsTheWatchdog) {
 
 TEST_F(QuilletTest, FirstTickWithoutAddressBarClosesWhenTheDialogIsQuit) {
     sim::DestroyWindow(explorer.window);
-    sim::SetForegroundWindow(TopLevel());
+    sim::SetForegroundWindow(sim::MakeWindow(nullptr, "CabinetWClass"));
     RunQuilletWith([&] {
         sim::OnShowModal(*frmNoAddressBarQuery, [] { sim::Click(frmNoAddressBarQuery->btnQuit); });
         sim::Tick(Form1->Timer1);
