@@ -17,7 +17,7 @@ using win32::ControlKind;
 
 constexpr UINT_PTR kFocusableSubclassId = 1;
 constexpr UINT_PTR kGroupBoxSubclassId = 2;
-constexpr int kComboDropDownCount = 8;  // VCL's DropDownCount
+constexpr int kComboDropDownCount = 8;  // items the dropped-down list shows
 
 HWND FormWindow(const ui::Form& form) {
     return win32::ToHwnd(form.Handle());
@@ -136,7 +136,7 @@ void SetCheck(const ui::Control::Native& control, bool checked) {
     ::SendMessageA(control.window.get(), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
-// As in VCL, only the checked radio button of a group is a tab stop.
+// Only the checked radio button of a group is a tab stop, as in Windows dialogs.
 void SetRadioCheck(const ui::Control::Native& radio, bool checked) {
     SetCheck(radio, checked);
     const HWND window = radio.window.get();

@@ -30,7 +30,7 @@ UniqueFont MakeFont(const ui::Font& font);
 std::string WindowText(HWND window);
 
 // Runs an event handler; an exception must not unwind through user32's frames, so it is
-// shown by the application object here, as VCL does for exceptions escaping a handler.
+// shown by the application object here and the program goes on.
 void RunHandler(const std::function<void()>& handler);
 
 }  // namespace win32

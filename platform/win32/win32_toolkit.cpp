@@ -21,7 +21,7 @@
 namespace {
 
 constexpr char kFormClassName[] = "QuilletForm";
-constexpr int kModalResultCancel = 2;  // what VCL's ShowModal gives after Close
+constexpr int kModalResultCancel = 2;  // IDCANCEL: the form was closed, not answered
 constexpr COLORREF kLinkColour = RGB(0, 0, 255);
 
 ui::Application* g_application = nullptr;
