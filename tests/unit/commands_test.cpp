@@ -82,17 +82,6 @@ TEST_F(QuilletTest, HistoryChangeBeforeTheFirstTickKeepsTheStoredHistory) {
     EXPECT_NE(sim::FileBytes(OptionsPath).find("kept\r\r\n"), std::string::npos);
 }
 
-TEST_F(QuilletTest, CreateLeavesTheWindowOpenWithFocusInTheComboBox) {
-    RunAfterFirstTick([&] {
-        Form1->ComboBox1.SetText("made");
-        sim::Focus(Form1->btnCreate);
-        sim::Click(Form1->btnCreate);
-        EXPECT_FALSE(Closed());
-        EXPECT_EQ(sim::FocusedControl(), &Form1->ComboBox1);
-    });
-    EXPECT_TRUE(sim::FolderExists(DataDir + "\\made"));
-}
-
 TEST_F(QuilletTest, CreateAndCloseClosesOnSuccessAndBeepsWithFocusUnmovedOnFailure) {
     RunAfterFirstTick([&] {
         Form1->ComboBox1.SetText("bad|");
@@ -203,14 +192,6 @@ INSTANTIATE_TEST_SUITE_P(
                       BracketCase{"completion off", false, "a", 1, 0, false, "a<", 2},
                       BracketCase{"completion off on a button", false, "a", 1, 0, true, "a", 1}));
 
-TEST_F(QuilletTest, TypingASpecificationWithCompletionGivesBalancedBrackets) {
-    RunAfterFirstTick([&] {
-        Type("a<b");
-        EXPECT_EQ(Form1->ComboBox1.Text(), "a<b>");
-        EXPECT_EQ(Form1->ComboBox1.SelStart(), 3);
-    });
-}
-
 struct HelpCase {
     std::string commandLine;
     std::string helpPage;
@@ -243,16 +224,6 @@ INSTANTIATE_TEST_SUITE_P(
                       HelpCase{"\"C:\\Apps\\Quillet.exe\" \"D:\\x y\\z\"", "C:\\Apps\\Help_Quillet.htm"},
                       HelpCase{"C:\\Apps\\Quillet.exe D:\\x\\y", "C:\\Apps\\Help_Quillet.htm"},
                       HelpCase{"Quillet.exe", "Help_Quillet.htm"}));
-
-TEST_F(QuilletTest, OptionsFileFollowsTheProgramNotItsArguments) {
-    sim::SetCommandLine("\"C:\\Program Files\\Quillet\\Quillet.exe\" C:\\Data\\x");
-    RunAfterFirstTick([&] {
-        Form1->ComboBox1.SetText("entry");
-        sim::Click(Form1->btnHistoryAdd);
-    });
-    EXPECT_TRUE(sim::FileExists(OptionsPath));
-    EXPECT_FALSE(sim::FileExists(DataDir + "\\QuilletOptions.dat"));
-}
 
 TEST_F(QuilletTest, SiteLinkOpensTheSiteAndReturnsFocus) {
     RunAfterFirstTick([&] {

@@ -270,17 +270,4 @@ TEST_F(NoAddressBar, CommandBeforeTheFirstTickAsksAndThenGoesOn) {
     EXPECT_TRUE(sim::FolderExists(DesktopDir + "\\b"));
 }
 
-TEST_F(NoAddressBar, DialogHasItsLayout) {
-    RunQuilletWith([&] {
-        FirstTickAnswering([] {
-            EXPECT_EQ(frmNoAddressBarQuery->Caption(), "Quillet warning");
-            EXPECT_EQ(frmNoAddressBarQuery->Width(), 222 + 6);
-            EXPECT_EQ(frmNoAddressBarQuery->Left(), (1280 - 228) / 2);
-            EXPECT_TRUE(frmNoAddressBarQuery->btnUseDesktop.IsDefault());
-            EXPECT_TRUE(frmNoAddressBarQuery->radioPrompt.Checked());
-            sim::Click(frmNoAddressBarQuery->btnQuit);
-        });
-    });
-}
-
 }  // namespace

@@ -87,43 +87,6 @@ TEST_F(SimFidelity, SetWindowPosMovesSizesAndRaisesOnlyAsItsArgumentsSay) {
     }
 }
 
-TEST_F(SimFidelity, AFormIsATopLevelWindowWithADialogFrame) {
-    ui::Form form({.caption = "Quillet", .clientWidth = 578, .clientHeight = 48, .left = 498, .top = 47, .font = {}});
-    ui::Button button(form, {.bounds = {368, 27, 57, 17}, .caption = "Create", .font = {}});
-    win::Rect rect;
-    ASSERT_TRUE(win::GetWindowRect(form.Handle(), &rect));
-    EXPECT_EQ(rect.right - rect.left, 584);
-    EXPECT_EQ(rect.bottom - rect.top, 73);
-    EXPECT_EQ(form.Width(), 584);
-    EXPECT_EQ(win::FindWindowExA(form.Handle(), nullptr, "Button", nullptr), button.Handle());
-    ASSERT_TRUE(win::GetWindowRect(button.Handle(), &rect));
-    EXPECT_EQ(rect.left, 498 + 3 + 368);
-    EXPECT_EQ(rect.top, 47 + 22 + 27);
-}
-
-TEST_F(SimFidelity, NamesIgnoreCaseAndKeepTheCaseTheyWereMadeWith) {
-    sim::AddFolder("C:\\Data");
-    EXPECT_TRUE(win::CreateDirectoryA("C:\\data\\Reports", nullptr));
-    EXPECT_FALSE(win::CreateDirectoryA("C:\\DATA\\REPORTS", nullptr));      // exists
-    EXPECT_FALSE(win::CreateDirectoryA("C:\\Data\\Missing\\Q1", nullptr));  // no parent
-    EXPECT_TRUE(win::CreateDirectoryA("c:\\data\\reports\\q1", nullptr));
-    EXPECT_TRUE(win::PathIsDirectoryA("C:\\DATA\\REPORTS\\"));
-    EXPECT_TRUE(win::PathIsDirectoryA("C:\\"));
-    EXPECT_EQ(win::GetFileAttributesA("c:\\data\\reports\\"), win::kFileAttributeDirectory);
-    EXPECT_EQ(sim::ListTree("C:\\Data"), (std::vector<std::string>{"Reports\\", "Reports\\q1\\"}));
-    EXPECT_EQ(sim::CreateDirectoryCalls(), 4);
-}
-
-TEST_F(SimFidelity, PathsAreResolvedAsWin32ResolvesThem) {
-    sim::AddFolder("C:\\Data");
-    EXPECT_TRUE(win::CreateDirectoryA("C:\\Data\\name. .", nullptr));  // trailing dots and blanks go
-    EXPECT_TRUE(win::PathIsDirectoryA("C:\\Data\\name"));
-    EXPECT_TRUE(win::PathIsDirectoryA("C:\\Data\\..."));            // that is C:\Data itself
-    EXPECT_FALSE(win::CreateDirectoryA("C:\\Data\\CON", nullptr));  // a device, never a folder
-    EXPECT_FALSE(win::CreateDirectoryA(("C:\\Data\\" + std::string(240, 'a')).c_str(), nullptr));  // >= 248
-    EXPECT_EQ(sim::ListTree("C:\\Data"), (std::vector<std::string>{"name\\"}));
-}
-
 TEST_F(SimFidelity, ShowModalEndsOnlyWhenTheFormCloses) {
     ui::Application application;
     ui::Form mainForm({.caption = "Main", .font = {}});
