@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "Configwindow.h"
 #include "Desktoporquit.h"
@@ -276,12 +277,10 @@ void TForm1::btnCreateQuitClick() {
 void TForm1::btnHelpClick() {
     SetFocusedControl(ComboBox1);
     const std::string folder = ProgramFolder();
-    std::unique_ptr<char[]> helpPath(new (std::nothrow) char[folder.size() + 200]);
-    if (helpPath) {
-        std::memcpy(helpPath.get(), folder.c_str(), folder.size() + 1);
-        win::lstrcatA(helpPath.get(), "Help_Quillet.htm");
-        win::ShellExecuteA(nullptr, "open", helpPath.get(), "", "", win::kSwShowNormal);
-    }
+    std::vector<char> helpPath(folder.size() + 200, '\0');
+    std::memcpy(helpPath.data(), folder.data(), folder.size());
+    win::lstrcatA(helpPath.data(), "Help_Quillet.htm");
+    win::ShellExecuteA(nullptr, "open", helpPath.data(), "", "", win::kSwShowNormal);
     SetActiveControl(ComboBox1);
 }
 
