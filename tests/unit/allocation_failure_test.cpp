@@ -67,4 +67,15 @@ INSTANTIATE_TEST_SUITE_P(
                       AllocationCase{"SpecNode", "a<b|c>|d", [] { return sizeof(SpecNode); }, 3},
                       AllocationCase{"WorkPath", "a<b>", [] { return DataDir.size() + 780; }, 1}));
 
+TEST_F(QuilletTest, StartWithoutItsSharedBuffersSaysSoAndEnds) {
+    for (std::size_t size : {MessageBufferSize, TargetPathSize}) {
+        SetUp();
+        FailAllocation(size, 1);
+        bool ran = false;
+        RunQuilletWith([&] { ran = true; });
+        EXPECT_FALSE(ran);
+        EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Quillet could not get the memory it needs to start."});
+    }
+}
+
 }  // namespace
