@@ -166,6 +166,13 @@ bool ClickButtonLike(ui::Control& control) {
     return false;
 }
 
+// A mouse click on a button-like control: it takes the focus, then acts.
+void ClickByMouse(ui::Control& control) {
+    RequireUserCanReach(control.OwnerForm(), "Click");
+    FocusByUser(control);
+    ClickButtonLike(control);
+}
+
 void Backspace(ui::ComboBox& comboBox) {
     if (comboBox.SelLength() == 0) {
         if (comboBox.SelStart() == 0) return;
@@ -570,23 +577,11 @@ int AnsiCompareText(const std::string& a, const std::string& b) {
 
 namespace sim {
 
-void Click(ui::Button& button) {
-    RequireUserCanReach(button.OwnerForm(), "Click");
-    FocusByUser(button);
-    ClickButtonLike(button);
-}
+void Click(ui::Button& button) { ClickByMouse(button); }
 
-void Click(ui::RadioButton& radio) {
-    RequireUserCanReach(radio.OwnerForm(), "Click");
-    FocusByUser(radio);
-    ClickButtonLike(radio);
-}
+void Click(ui::RadioButton& radio) { ClickByMouse(radio); }
 
-void Click(ui::CheckBox& checkBox) {
-    RequireUserCanReach(checkBox.OwnerForm(), "Click");
-    FocusByUser(checkBox);
-    ClickButtonLike(checkBox);
-}
+void Click(ui::CheckBox& checkBox) { ClickByMouse(checkBox); }
 
 void Click(ui::Label& label) {
     RequireUserCanReach(label.OwnerForm(), "Click");

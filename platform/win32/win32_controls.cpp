@@ -98,6 +98,16 @@ struct ChildSpec {
 };
 
 // Creates the control's window in `parent`, gives it its font and registers it with its form.
+// The notification handler that runs `onClick` on `clickCode`. It runs a copy, because the
+// handler may replace itself; `onClick` is a member of the control, which outlives its window.
+std::function<void(WORD)> ClickOn(WORD clickCode, const std::function<void()>& onClick) {
+    return [clickCode, &onClick](WORD code) {
+        if (code != clickCode) return;
+        const std::function<void()> handler = onClick;
+        if (handler) handler();
+    };
+}
+
 HWND CreateChild(ui::Form& form, HWND parent, ui::Control::Native& control, const ChildSpec& spec, const char* hint) {
     control.kind = spec.kind;
     control.parent = parent;
@@ -182,11 +192,7 @@ ui::Label::Label(Form& form, const CreateArgs& args) : Control(form) {
     handle_ = win32::ToHandle(
         CreateChild(form, FormWindow(form), *native_,
                     {ControlKind::Label, "STATIC", args.caption, style, args.bounds, args.font, 0}, args.hint));
-    native_->onNotify = [this](WORD code) {
-        if (code != STN_CLICKED) return;
-        const std::function<void()> handler = onClick;
-        if (handler) handler();
-    };
+    native_->onNotify = ClickOn(STN_CLICKED, onClick);
 }
 
 std::string ui::Label::Caption() const {
@@ -201,11 +207,7 @@ ui::Button::Button(Form& form, const CreateArgs& args) : Control(form) {
     handle_ = win32::ToHandle(
         CreateChild(form, FormWindow(form), *native_,
                     {ControlKind::Button, "BUTTON", args.caption, style, args.bounds, args.font, 0}, args.hint));
-    native_->onNotify = [this](WORD code) {
-        if (code != BN_CLICKED) return;
-        const std::function<void()> handler = onClick;
-        if (handler) handler();
-    };
+    native_->onNotify = ClickOn(BN_CLICKED, onClick);
 }
 
 std::string ui::Button::Caption() const {

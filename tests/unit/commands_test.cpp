@@ -251,8 +251,4 @@ TEST_F(QuilletTest, OptionsButtonShowsTheDialogThenReturnsFocus) {
     EXPECT_TRUE(shown);
 }
 
-TEST_F(QuilletTest, ComboBoxTakesAtMost2500Characters) {
-    RunAfterFirstTick([&] { EXPECT_EQ(Form1->ComboBox1.MaxLength(), 2500); });
-}
-
 }  // namespace

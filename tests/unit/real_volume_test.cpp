@@ -2,6 +2,8 @@
 // and message boxes simulated.
 #include <windows.h>
 
+#include <filesystem>
+
 #include "quillet_fixture.h"
 
 namespace {
@@ -21,24 +23,13 @@ protected:
 
     void TearDown() override { RemoveTree(root); }
 
+    // Read-only and hidden entries must be made plain before Windows lets them be removed.
     static void RemoveTree(const std::string& path) {
-        WIN32_FIND_DATAA entry;
-        HANDLE search = FindFirstFileA((path + "\\*").c_str(), &entry);
-        if (search != INVALID_HANDLE_VALUE) {
-            do {
-                const std::string name = entry.cFileName;
-                if (name == "." || name == "..") continue;
-                const std::string child = path + "\\" + name;
-                SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-                if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                    RemoveTree(child);
-                } else {
-                    DeleteFileA(child.c_str());
-                }
-            } while (FindNextFileA(search, &entry));
-            FindClose(search);
+        std::error_code ignored;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(path, ignored)) {
+            SetFileAttributesA(entry.path().string().c_str(), FILE_ATTRIBUTE_NORMAL);
         }
-        RemoveDirectoryA(path.c_str());
+        std::filesystem::remove_all(path, ignored);
     }
 
     void WriteFile(const std::string& name, const std::string& bytes, DWORD attributes) {

@@ -17,46 +17,6 @@ protected:
     void TearDown() override { sim::Reset(); }
 };
 
-TEST_F(SimFidelity, FindWindowExSearchesOnlyTheDirectChildrenAndTakesTheFirst) {
-    win::WindowHandle explorer = sim::MakeWindow(nullptr, "CabinetWClass");
-    win::WindowHandle worker = sim::MakeWindow(explorer, "WorkerW");
-    win::WindowHandle deepEdit = sim::MakeWindow(worker, "Edit", "deep");
-    win::WindowHandle firstEdit = sim::MakeWindow(explorer, "Edit", "first");
-    win::WindowHandle secondEdit = sim::MakeWindow(explorer, "Edit", "second");
-
-    EXPECT_EQ(win::FindWindowExA(explorer, nullptr, "Edit", nullptr), firstEdit);
-    EXPECT_EQ(win::FindWindowExA(explorer, nullptr, "edit", nullptr), firstEdit);  // classes ignore case
-    EXPECT_EQ(win::FindWindowExA(explorer, firstEdit, "Edit", nullptr), secondEdit);
-    EXPECT_EQ(win::FindWindowExA(explorer, nullptr, "ReBarWindow32", nullptr), nullptr);
-    EXPECT_EQ(win::FindWindowExA(worker, nullptr, "Edit", nullptr), deepEdit);
-    EXPECT_EQ(win::FindWindowExA(nullptr, nullptr, "WorkerW", nullptr), nullptr);  // not top-level
-    EXPECT_EQ(win::FindWindowExA(nullptr, nullptr, "CabinetWClass", nullptr), explorer);
-}
-
-TEST_F(SimFidelity, ADestroyedWindowIsGoneWithItsDescendantsAndItsHandleIsNeverReused) {
-    win::WindowHandle explorer = sim::MakeWindow(nullptr, "CabinetWClass", "", {10, 20, 110, 220});
-    win::WindowHandle edit = sim::MakeWindow(explorer, "Edit", "C:\\Data");
-    sim::DestroyWindow(explorer);
-
-    EXPECT_FALSE(win::IsWindow(explorer));
-    EXPECT_FALSE(win::IsWindow(edit));
-    EXPECT_FALSE(win::IsWindow(nullptr));
-    EXPECT_EQ(win::FindWindowExA(nullptr, nullptr, "CabinetWClass", nullptr), nullptr);
-    char buffer[8] = "unset";
-    EXPECT_EQ(win::SendMessageA(edit, win::kWmGetText, sizeof buffer, reinterpret_cast<std::intptr_t>(buffer)), 0);
-    EXPECT_STREQ(buffer, "unset");
-    win::Rect rect{1, 2, 3, 4};
-    EXPECT_FALSE(win::GetWindowRect(explorer, &rect));
-    EXPECT_EQ(rect.left, 1);
-    EXPECT_EQ(rect.bottom, 4);
-    sim::SetForegroundWindow(edit);
-    EXPECT_EQ(win::GetForegroundWindow(), nullptr);
-
-    win::WindowHandle next = sim::MakeWindow(nullptr, "CabinetWClass");
-    EXPECT_NE(next, explorer);
-    EXPECT_NE(next, edit);
-}
-
 TEST_F(SimFidelity, SetWindowPosMovesSizesAndRaisesOnlyAsItsArgumentsSay) {
     struct Case {
         const char* name;
