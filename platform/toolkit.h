@@ -1,10 +1,9 @@
 #pragma once
 // The GUI toolkit Quillet's windows are built from: an application object, forms and a few
-// controls, each created from a struct of defaulted fields. Portable: no <windows.h>.
-// platform/win32 builds real child-window controls; platform/sim keeps the same state in a
-// simulated window system that tests drive.
+// controls, each created from a struct of defaulted fields. No <windows.h> here:
+// platform/win32 builds them from real child-window controls.
 //
-// Event rules, the same in both implementations:
+// Event rules:
 // - A click (mouse, Space, or Enter on a focused button) runs the control's onClick.
 // - Enter typed anywhere else in a form runs onClick of the form's default button.
 // - Every other typed character goes first to the focused control's onKeyPress, which may
@@ -19,6 +18,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "winapi.h"
 
@@ -129,7 +129,7 @@ public:
     std::string Item(int index) const;
     void AddItem(const std::string& item);  // at its sorted place when sorted
     void DeleteItem(int index);
-    std::string ItemsText() const;  // every item followed by CR LF, in list order
+    std::vector<std::string> Items() const;  // in list order
 };
 
 class CheckBox : public Control {

@@ -1,10 +1,8 @@
 #pragma once
-// The Windows services Quillet uses, under their Windows names, without <windows.h>.
-// platform/win32 forwards each one to the real API; platform/sim implements them over a
-// simulated window tree, shell and volume so that the program's rules run in tests.
+// The Windows services the window units use, under their Windows names, without <windows.h>.
+// platform/win32 forwards each one to the real API.
 #include <cstddef>
 #include <cstdint>
-#include <string>
 
 namespace win {
 
@@ -28,11 +26,6 @@ constexpr int kSwShowNormal = 1;
 constexpr int kCsidlPersonal = 5;
 constexpr int kCsidlDesktopDirectory = 16;
 constexpr std::size_t kMaxPath = 260;
-constexpr unsigned long kInvalidFileAttributes = 0xFFFFFFFFul;
-constexpr unsigned long kFileAttributeReadOnly = 0x01;
-constexpr unsigned long kFileAttributeHidden = 0x02;
-constexpr unsigned long kFileAttributeSystem = 0x04;
-constexpr unsigned long kFileAttributeDirectory = 0x10;
 
 // Window management (user32).
 WindowHandle GetForegroundWindow();
@@ -48,22 +41,11 @@ int MessageBoxA(WindowHandle owner, const char* text, const char* caption, unsig
 // Shell (shell32, shlwapi).
 bool SHGetSpecialFolderPathA(WindowHandle owner, char* path, int csidl, bool create);
 bool PathIsDirectoryA(const char* path);
-void PathRemoveBlanksA(char* text);
 void ShellExecuteA(WindowHandle owner, const char* verb, const char* file, const char* parameters,
                    const char* directory, int showCommand);
 
 // Base services (kernel32).
-const char* GetCommandLineA();
 char* lstrcatA(char* text, const char* tail);
 void Sleep(unsigned milliseconds);
-unsigned long GetFileAttributesA(const char* path);
-bool CreateDirectoryA(const char* path, void* securityAttributes);
-
-// Whole-file access for the options file: its exact bytes, no text-mode translation.
-enum class FileRead { NotOpened, LengthUnknown, Read };
-FileRead ReadWholeFile(const char* path, std::string* bytes);
-// Writes a temporary file beside `path` and moves it over `path` only once every byte is
-// written and closed, so a failed save never damages the file that was there.
-bool ReplaceFileContents(const char* path, const std::string& bytes);
 
 }  // namespace win

@@ -65,11 +65,11 @@ e2e() {
 
 stage "set-up" bash scripts/setup.sh
 stage "native build" native_build
-stage "native unit tests" ctest --test-dir "$native_dir" --output-on-failure
+stage "native rule tests" ctest --test-dir "$native_dir" --output-on-failure
 stage "display" start_display
 stage "Wine prefix" wine_prefix
 stage "win32 build" win32_build
-stage "win32 unit tests" ctest --test-dir "$win32_dir" --output-on-failure
+stage "win32 rule tests" ctest --test-dir "$win32_dir" --output-on-failure
 stage "end-to-end" e2e
 
 summary

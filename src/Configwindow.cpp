@@ -40,7 +40,7 @@ void TfrmOptions::btnApplyClick() {
     OptionSettings.autoBrackets = chkAutoBrackets.Checked();
     OptionSettings.enterKeyAction = radCreateClose.Checked() ? 0 : 1;
     OptionSettings.explorerMissingPrompt = radioPrompt.Checked();
-    SaveOptions();
+    SaveOptions(Form1->ComboBox1.Items());
     ApplyOptionsToControls();
     Close();
 }

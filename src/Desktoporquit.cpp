@@ -37,12 +37,12 @@ void TfrmNoAddressBarQuery::btnQuitClick() {
 
 void TfrmNoAddressBarQuery::radioDesktopClick() {
     OptionSettings.explorerMissingPrompt = false;
-    SaveOptions();
+    SaveOptions(Form1->ComboBox1.Items());
     ApplyOptionsToControls();
 }
 
 void TfrmNoAddressBarQuery::radioPromptClick() {
     OptionSettings.explorerMissingPrompt = true;
-    SaveOptions();
+    SaveOptions(Form1->ComboBox1.Items());
     ApplyOptionsToControls();
 }

@@ -3,9 +3,8 @@
 #include <cstdio>
 #include <string_view>
 
-#include "Configwindow.h"
-#include "Unit1.h"
-#include "winapi.h"
+#include "Shared.h"
+#include "system.h"
 
 OptionSettingsRecord OptionSettings;
 
@@ -94,52 +93,36 @@ std::string TextModeWrite(std::string_view text) {
 // One line without its LF; a NUL ends the line's text.
 std::string_view LineText(std::string_view line) { return line.substr(0, line.find('\0')); }
 
-std::string OptionsFileText() {
+std::string OptionsFileText(const std::vector<std::string>& history) {
     char keyLines[128];
     std::snprintf(keyLines, sizeof keyLines, "AUTOBRACKETS:%i\nENTERKEYACTION:%i\nEXPLORERMISSINGPROMPT:%i\nHISTORY:\n",
                   OptionSettings.autoBrackets ? 1 : 0, static_cast<int>(OptionSettings.enterKeyAction),
                   OptionSettings.explorerMissingPrompt ? 1 : 0);
     std::string text = keyLines;
-    text += Form1->ComboBox1.ItemsText();
+    for (const std::string& entry : history) text += entry + "\r\n";
     text += HistoryEndLine;
     return text;
 }
 
 }  // namespace
 
-std::string ProgramFolder() {
-    // The program's path is the first token of the command line, quoted or not; the
-    // arguments after it may hold backslashes of their own.
-    std::string_view line = win::GetCommandLineA();
-    std::string_view program;
-    if (!line.empty() && line[0] == '"') {
-        program = line.substr(1, line.find('"', 1) - 1);
-    } else {
-        program = line.substr(0, line.find_first_of(" \t"));
+std::string OptionsFileName() { return sys::ProgramFolder() + "QuilletOptions.dat"; }
+
+void SaveOptions(const std::vector<std::string>& history) {
+    if (sys::ReplaceFileContents(OptionsFileName().c_str(), TextModeWrite(OptionsFileText(history))) == sys::kSuccess) {
+        return;
     }
-    const std::size_t lastBackslash = program.rfind('\\');
-    if (lastBackslash == std::string_view::npos) return {};
-    return std::string(program.substr(0, lastBackslash + 1));
-}
-
-std::string OptionsFileName() { return ProgramFolder() + "QuilletOptions.dat"; }
-
-void SaveOptions() {
-    if (win::ReplaceFileContents(OptionsFileName().c_str(), TextModeWrite(OptionsFileText()))) return;
     ShowError("For some reason your option settings could not be saved.");
 }
 
-void LoadOptions() {
+std::vector<std::string> LoadOptions() {
     std::string bytes;
-    switch (win::ReadWholeFile(OptionsFileName().c_str(), &bytes)) {
-    case win::FileRead::NotOpened:
+    if (sys::ReadWholeFile(OptionsFileName().c_str(), &bytes) != sys::kSuccess) {
         OptionSettings.autoBrackets = true;
         OptionSettings.enterKeyAction = 1;
-        ApplyOptionsToControls();
-        return;
-    case win::FileRead::LengthUnknown: return;
-    case win::FileRead::Read: break;
+        return {};
     }
+    std::vector<std::string> history;
     const std::string text = TextModeRead(bytes);
     bool inHistory = false;
     for (std::size_t start = 0; start < text.size();) {
@@ -152,8 +135,8 @@ void LoadOptions() {
         } else if (!line.empty() && line[0] == ':') {
             inHistory = false;
         } else if (!line.empty()) {
-            Form1->ComboBox1.AddItem(std::string(line));
+            history.emplace_back(line);
         }
     }
-    ApplyOptionsToControls();
+    return history;
 }

@@ -1,7 +1,10 @@
 #pragma once
-// The three option settings and the options file beside the program.
+// The three option settings and the options file beside the program, with the history of
+// specifications. Nothing here needs a window: the window units push what is read into their
+// controls and hand the history list over when they save.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 struct OptionSettingsRecord {
     bool autoBrackets = true;
@@ -10,9 +13,9 @@ struct OptionSettingsRecord {
 };
 extern OptionSettingsRecord OptionSettings;
 
-// The folder of the program's executable, with a trailing backslash.
-std::string ProgramFolder();
 std::string OptionsFileName();
 
-void SaveOptions();
-void LoadOptions();
+// Rewrites the whole file from OptionSettings and the history list, in the list's order.
+void SaveOptions(const std::vector<std::string>& history);
+// Reads the file into OptionSettings; returns its history entries in file order.
+std::vector<std::string> LoadOptions();

@@ -15,7 +15,8 @@ void RunWindows() {
     TfrmNoAddressBarQuery noAddressBarDialog;
     // Read before the window takes any input, so that no save can replace the stored
     // options and history before they are known.
-    LoadOptions();
+    for (const std::string& entry : LoadOptions()) mainWindow.ComboBox1.AddItem(entry);
+    ApplyOptionsToControls();
     ui::Application::Instance().Run();
 }
 

@@ -1,6 +1,5 @@
 #include "Unit1.h"
 
-#include <algorithm>
 #include <cstring>
 #include <new>
 #include <string>
@@ -10,13 +9,12 @@
 #include "Desktoporquit.h"
 #include "Optionsloadsave.h"
 #include "Unit1Layout.h"
+#include "Unit1Rules.h"
 #include "Unit2.h"
+#include "system.h"
 #include "winapi.h"
 
 TargetStateRecord TargetState;
-std::unique_ptr<char[]> MessageBuffer;
-std::unique_ptr<char[]> TargetPath;
-std::unique_ptr<char[]> InputBuf;
 bool firstTick = true;
 TForm1* Form1 = nullptr;
 
@@ -24,22 +22,9 @@ namespace {
 
 constexpr int ComboBoxMaxLength = 2500;
 constexpr unsigned WatchdogInterval = 2000;
-constexpr int CentringMargin = 10;
 // The dialog's modal display ends with it hidden; this only bounds a wait that should not happen.
 constexpr int DialogHiddenPolls = 4;
 constexpr unsigned DialogHiddenPollInterval = 750;
-
-constexpr const char* AddressBarClassChain[] = {"WorkerW", "ReBarWindow32", "ComboBoxEx32", "ComboBox", "Edit", ""};
-
-struct SpecialFolder {
-    const char* name;
-    int id;
-};
-constexpr SpecialFolder SpecialFolderTable[] = {
-    {"My Documents", win::kCsidlPersonal},
-    {"Desktop", win::kCsidlDesktopDirectory},
-    {"", 0},
-};
 
 constexpr const char* NotAFolderMessage =
     "Windows says that the path shown in the address bar does not exist as a physical disk folder.\n\n"
@@ -59,22 +44,6 @@ private:
     ui::Timer& timer_;
     bool wasEnabled_;
 };
-
-char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool EqualsIgnoringAsciiCase(const char* a, const char* b) {
-    for (; *a != '\0' && *b != '\0'; ++a, ++b) {
-        if (UpperAscii(*a) != UpperAscii(*b)) return false;
-    }
-    return *a == *b;
-}
-
-const SpecialFolder* FindSpecialFolder(const char* text) {
-    for (const SpecialFolder* entry = SpecialFolderTable; entry->name[0] != '\0'; ++entry) {
-        if (EqualsIgnoringAsciiCase(text, entry->name)) return entry;
-    }
-    return nullptr;
-}
 
 // The shell may be unable to say where a special folder is; never go on with an empty path.
 bool ReadSpecialFolder(win::WindowHandle owner, const char* name, int id) {
@@ -111,30 +80,12 @@ void ShowError(const char* text) {
     win::MessageBoxA(Form1->Handle(), text, "Quillet error", win::kMbOk);
 }
 
-void ShowAllocationFailure(const char* bufferName) {
-    ShowFormattedError(
-        "Internal program error:\n\n  \"%s memory allocation failed\"\n\nPlease close program and try again.\n"
-        "If this keeps happening, please tell us at https://quillet.example/, quoting this message and the "
-        "folder specification you entered.",
-        bufferName);
-}
-
-void ReleaseBuffers() {
-    MessageBuffer.reset();
-    TargetPath.reset();
-    InputBuf.reset();
-    FreeSpecNodes();
-}
-
 win::WindowHandle FindAddressBar(win::WindowHandle window) {
     if (TargetState.desktopMode) return nullptr;
-    win::WindowHandle current = window;
-    for (int step = 0; AddressBarClassChain[step][0] != '\0'; ++step) {
-        current = win::FindWindowExA(current, nullptr, AddressBarClassChain[step], nullptr);
-        if (current == nullptr && step == 0) current = win::FindWindowExA(window, nullptr, "WorkerA", nullptr);
-        if (current == nullptr) return AddressBarMissing();
-    }
-    return current;
+    const win::WindowHandle edit = WalkAddressBarChain(window, [](win::WindowHandle parent, const char* className) {
+        return win::FindWindowExA(parent, nullptr, className, nullptr);
+    });
+    return edit != nullptr ? edit : AddressBarMissing();
 }
 
 bool ResolveTargetPath() {
@@ -206,14 +157,9 @@ void TForm1::PlaceOverExplorerWindow() {
     // A window that is gone (or none at all) reads as all zeros, which centres Quillet.
     win::Rect rect;
     if (!win::GetWindowRect(TargetState.explorerWindow, &rect)) rect = {};
-    SetTop(std::max(rect.top, 0));
-    SetLeft(std::max(rect.left, 0));
-    const bool centre = ui::ScreenHeight() < Top() + Height() + CentringMargin ||
-                        ui::ScreenWidth() < Left() + Width() + CentringMargin || (Top() == 0 && Left() == 0);
-    if (centre) {
-        SetTop((ui::ScreenHeight() - Height()) / 2);
-        SetLeft((ui::ScreenWidth() - Width()) / 2);
-    }
+    const Point corner = PlaceMainWindow(rect, Width(), Height(), ui::ScreenWidth(), ui::ScreenHeight());
+    SetTop(corner.top);
+    SetLeft(corner.left);
     SetFocusedControl(ComboBox1);
 }
 
@@ -238,25 +184,7 @@ void TForm1::Timer1Timer() {
 }
 
 bool TForm1::CreateFromSpec() {
-    if (!ResolveTargetPath()) return false;
-    const std::string text = ComboBox1.Text();
-    const std::size_t length = text.size();
-    InputBuf.reset();
-    InputBuf.reset(new (std::nothrow) char[length + 10]);
-    if (!InputBuf) {
-        ShowAllocationFailure("InputBuf");
-        return false;
-    }
-    std::memset(InputBuf.get(), 0, length + 10);
-    std::memcpy(InputBuf.get(), text.data(), length);
-    win::PathRemoveBlanksA(InputBuf.get());
-    if (InputBuf[0] == '\0') return false;
-    NormaliseSpec();
-    if (!CheckSpecSyntax()) return false;
-    if (!ParseSpec()) return false;
-    const bool created = CheckFolderNames() && CreateFolderTree();
-    FreeSpecNodes();
-    return created;
+    return ResolveTargetPath() && CreateFromText(ComboBox1.Text());
 }
 
 void TForm1::btnQuitClick() { Close(); }
@@ -276,7 +204,7 @@ void TForm1::btnCreateQuitClick() {
 
 void TForm1::btnHelpClick() {
     SetFocusedControl(ComboBox1);
-    const std::string folder = ProgramFolder();
+    const std::string folder = sys::ProgramFolder();
     std::vector<char> helpPath(folder.size() + 200, '\0');
     std::memcpy(helpPath.data(), folder.data(), folder.size());
     win::lstrcatA(helpPath.data(), "Help_Quillet.htm");
@@ -302,14 +230,14 @@ void TForm1::btnHistoryAddClick() {
         return;
     }
     ComboBox1.AddItem(text);
-    SaveOptions();
+    SaveOptions(ComboBox1.Items());
 }
 
 void TForm1::btnHistoryRemoveClick() {
     for (int index = 0; index < ComboBox1.ItemCount(); ++index) {
         if (ui::AnsiCompareText(ComboBox1.Item(index), ComboBox1.Text()) != 0) continue;
         ComboBox1.DeleteItem(index);
-        SaveOptions();
+        SaveOptions(ComboBox1.Items());
         break;
     }
     SetActiveControl(ComboBox1);

@@ -1,10 +1,7 @@
 #pragma once
 // The main window with its commands, start-up, the error box, the create command and the
 // resolution of the target folder.
-#include <cstddef>
-#include <cstdio>
-#include <memory>
-
+#include "Shared.h"
 #include "toolkit.h"
 
 struct TargetStateRecord {
@@ -14,11 +11,6 @@ struct TargetStateRecord {
 };
 extern TargetStateRecord TargetState;
 
-constexpr std::size_t MessageBufferSize = 10000;
-constexpr std::size_t TargetPathSize = 520;
-extern std::unique_ptr<char[]> MessageBuffer;
-extern std::unique_ptr<char[]> TargetPath;
-extern std::unique_ptr<char[]> InputBuf;
 extern bool firstTick;
 
 class TForm1 : public ui::Form {
@@ -58,16 +50,5 @@ private:
 };
 extern TForm1* Form1;
 
-void ShowError(const char* text);
-// Formats into MessageBuffer, bounded by its size, and shows the result. The format is
-// always one of the program's own texts; user text only ever arrives as an argument.
-template <typename... Arguments>
-void ShowFormattedError(const char* format, Arguments... arguments) {
-    std::snprintf(MessageBuffer.get(), MessageBufferSize, format, arguments...);
-    ShowError(MessageBuffer.get());
-}
-// The message for a buffer the heap could not supply; bufferName is the program's own word.
-void ShowAllocationFailure(const char* bufferName);
-void ReleaseBuffers();
 win::WindowHandle FindAddressBar(win::WindowHandle window);
 bool ResolveTargetPath();

@@ -4,10 +4,10 @@
 #include <new>
 #include <string_view>
 
-#include "Unit1.h"
-#include "winapi.h"
+#include "Shared.h"
 
 std::unique_ptr<SpecNode> SpecList;
+sys::Error LastCreationError = sys::kSuccess;
 
 namespace {
 
@@ -22,12 +22,17 @@ std::unique_ptr<SpecNode> NewNode() { return std::unique_ptr<SpecNode>(new (std:
 // A run of "." alone would climb out of the target folder ("..") or name nothing at all.
 bool IsOnlyDots(const char* name) { return name[std::strspn(name, ".")] == '\0'; }
 
-bool IsExistingFolder(const char* path) {
-    unsigned long attributes = win::GetFileAttributesA(path);
-    return attributes != win::kInvalidFileAttributes && (attributes & win::kFileAttributeDirectory) != 0;
+// Leading and trailing blanks go; a blank is the space character only.
+void RemoveOuterBlanks(char* text) {
+    const char* first = text;
+    while (*first == ' ') ++first;
+    MoveTextLeft(text, first);
+    std::size_t length = std::strlen(text);
+    while (length > 0 && text[length - 1] == ' ') text[--length] = '\0';
 }
 
-bool ShowCreationFailure(const char* name) {
+bool ShowCreationFailure(const char* name, sys::Error error) {
+    LastCreationError = error;
     ShowFormattedError("A problem occurred during creation of: %s\nAborting further folder creation.", name);
     return false;
 }
@@ -37,6 +42,26 @@ bool ShowCreationFailure(const char* name) {
 void MoveTextLeft(char* dst, const char* src) {
     while ((*dst++ = *src++) != '\0') {
     }
+}
+
+bool CreateFromText(const std::string& text) {
+    const std::size_t length = text.size();
+    InputBuf.reset();
+    InputBuf.reset(new (std::nothrow) char[length + 10]);
+    if (!InputBuf) {
+        ShowAllocationFailure("InputBuf");
+        return false;
+    }
+    std::memset(InputBuf.get(), 0, length + 10);
+    std::memcpy(InputBuf.get(), text.data(), length);
+    RemoveOuterBlanks(InputBuf.get());
+    if (InputBuf[0] == '\0') return false;
+    NormaliseSpec();
+    if (!CheckSpecSyntax()) return false;
+    if (!ParseSpec()) return false;
+    const bool created = CheckFolderNames() && CreateFolderTree();
+    FreeSpecNodes();
+    return created;
 }
 
 void NormaliseSpec() {
@@ -178,6 +203,7 @@ bool CreateFolderTree() {
     const std::size_t capacity = std::strlen(target) + 780;
     std::unique_ptr<char[]> WorkPath(new (std::nothrow) char[capacity]);
     if (!WorkPath) {
+        LastCreationError = sys::kErrorNotEnoughMemory;
         ShowAllocationFailure("WorkPath");
         return false;
     }
@@ -186,11 +212,13 @@ bool CreateFolderTree() {
     if (targetLength > 0 && WorkPath[targetLength - 1] == '\\') WorkPath[targetLength - 1] = '\0';
 
     for (SpecNode* node = SpecList.get(); node != nullptr && node->name != nullptr; node = node->next.get()) {
-        if (std::strlen(WorkPath.get()) + 1 + std::strlen(node->name) >= capacity) return ShowCreationFailure(node->name);
+        if (std::strlen(WorkPath.get()) + 1 + std::strlen(node->name) >= capacity) {
+            return ShowCreationFailure(node->name, sys::kErrorFilenameTooLong);
+        }
         AppendPathPart(WorkPath.get(), node->name);
         // Only a folder counts as present: a file of that name makes the creation fail.
-        if (!IsExistingFolder(WorkPath.get()) && !win::CreateDirectoryA(WorkPath.get(), nullptr)) {
-            return ShowCreationFailure(node->name);
+        if (!sys::IsFolder(WorkPath.get())) {
+            if (const sys::Error error = sys::CreateFolder(WorkPath.get())) return ShowCreationFailure(node->name, error);
         }
         if (node->levelChange == -1) continue;
         for (std::int32_t strip = 0; strip <= node->levelChange; ++strip) StripLastPathPart(WorkPath.get());

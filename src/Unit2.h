@@ -1,9 +1,12 @@
 #pragma once
 // The folder specification engine: normalisation, syntax check, parser, name check and the
 // creation of the tree. The stages take no arguments: they work on InputBuf, TargetPath and
-// MessageBuffer (Unit1) and on SpecList.
+// MessageBuffer (Shared.h) and on SpecList. Nothing here needs a window.
 #include <cstdint>
 #include <memory>
+#include <string>
+
+#include "system.h"
 
 struct SpecNode {
     char* name = nullptr;        // points into InputBuf; null in the end node
@@ -14,6 +17,13 @@ struct SpecNode {
 extern std::unique_ptr<SpecNode> SpecList;
 
 constexpr int MaxFolderNameLength = 215;
+
+// Windows' reason for the last folder that could not be created; the message names only the folder.
+extern sys::Error LastCreationError;
+
+// The create command once the target folder is in TargetPath: copies `text` into a new
+// InputBuf, trims it and runs every stage. True when every folder exists at the end.
+bool CreateFromText(const std::string& text);
 
 void NormaliseSpec();
 bool CheckSpecSyntax();

@@ -314,11 +314,11 @@ void ui::ComboBox::DeleteItem(int index) {
     ::SendMessageA(native_->window.get(), CB_DELETESTRING, static_cast<WPARAM>(index), 0);
 }
 
-std::string ui::ComboBox::ItemsText() const {
-    std::string text;
+std::vector<std::string> ui::ComboBox::Items() const {
+    std::vector<std::string> items;
     const int count = ItemCount();
-    for (int index = 0; index < count; ++index) text += Item(index) + "\r\n";
-    return text;
+    for (int index = 0; index < count; ++index) items.push_back(Item(index));
+    return items;
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -261,7 +261,7 @@ void ui::Form::Native::AddControl(ui::Control::Native& control, const char* hint
     if (hint == nullptr || hint[0] == '\0') return;
     if (!tooltip) {
         // Unowned: a tooltip owned by the main window keeps SetWindowPos(HWND_TOPMOST) from
-        // taking effect under Wine (see wine-rig.md).
+        // taking effect under Wine.
         tooltip.reset(::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
                                         WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
                                         CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, ModuleInstance(), nullptr));

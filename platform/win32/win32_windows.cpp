@@ -7,6 +7,15 @@
 
 #include "winapi.h"
 
+static_assert(win::kSwpNoSize == SWP_NOSIZE);
+static_assert(win::kSwpNoMove == SWP_NOMOVE);
+static_assert(win::kMbOk == MB_OK);
+static_assert(win::kWmGetText == WM_GETTEXT);
+static_assert(win::kSwShowNormal == SW_SHOWNORMAL);
+static_assert(win::kCsidlPersonal == CSIDL_PERSONAL);
+static_assert(win::kCsidlDesktopDirectory == CSIDL_DESKTOPDIRECTORY);
+static_assert(win::kMaxPath == MAX_PATH);
+
 namespace win {
 
 namespace {
@@ -56,17 +65,13 @@ bool SHGetSpecialFolderPathA(WindowHandle owner, char* path, int csidl, bool cre
     return ::SHGetSpecialFolderPathA(Native(owner), path, csidl, create ? TRUE : FALSE) != FALSE;
 }
 
-void PathRemoveBlanksA(char* text) {
-    ::PathRemoveBlanksA(text);
+bool PathIsDirectoryA(const char* path) {
+    return ::PathIsDirectoryA(path) != FALSE;
 }
 
 void ShellExecuteA(WindowHandle owner, const char* verb, const char* file, const char* parameters,
                    const char* directory, int showCommand) {
     ::ShellExecuteA(Native(owner), verb, file, parameters, directory, showCommand);
-}
-
-const char* GetCommandLineA() {
-    return ::GetCommandLineA();
 }
 
 char* lstrcatA(char* text, const char* tail) {

@@ -1,0 +1,27 @@
+#pragma once
+// The program-wide buffers and the one error box, shared by every unit.
+#include <cstddef>
+#include <cstdio>
+#include <memory>
+
+constexpr std::size_t MessageBufferSize = 10000;
+constexpr std::size_t TargetPathSize = 520;
+extern std::unique_ptr<char[]> MessageBuffer;  // messages with placeholders are formatted here
+extern std::unique_ptr<char[]> TargetPath;     // the folder the next command creates in
+extern std::unique_ptr<char[]> InputBuf;       // the working copy of the typed specification
+
+// The modal error box, owned by the main window; defined with it.
+void ShowError(const char* text);
+
+// Formats into MessageBuffer, bounded by its size, and shows the result. The format is
+// always one of the program's own texts; user text only ever arrives as an argument.
+template <typename... Arguments>
+void ShowFormattedError(const char* format, Arguments... arguments) {
+    std::snprintf(MessageBuffer.get(), MessageBufferSize, format, arguments...);
+    ShowError(MessageBuffer.get());
+}
+// The message for a buffer the heap could not supply; bufferName is the program's own word.
+void ShowAllocationFailure(const char* bufferName);
+
+// Releases every buffer and any parsed specification; each only once.
+void ReleaseBuffers();

@@ -1,0 +1,52 @@
+#include "Unit1Rules.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr const char* AddressBarClassChain[] = {"WorkerW", "ReBarWindow32", "ComboBoxEx32", "ComboBox", "Edit", ""};
+
+constexpr SpecialFolder SpecialFolderTable[] = {
+    {"My Documents", win::kCsidlPersonal},
+    {"Desktop", win::kCsidlDesktopDirectory},
+    {"", 0},
+};
+
+constexpr int CentringMargin = 10;
+
+char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool EqualsIgnoringAsciiCase(const char* a, const char* b) {
+    for (; *a != '\0' && *b != '\0'; ++a, ++b) {
+        if (UpperAscii(*a) != UpperAscii(*b)) return false;
+    }
+    return *a == *b;
+}
+
+}  // namespace
+
+win::WindowHandle WalkAddressBarChain(win::WindowHandle window, const FindChildByClass& findChild) {
+    win::WindowHandle current = window;
+    for (int step = 0; AddressBarClassChain[step][0] != '\0'; ++step) {
+        current = findChild(current, AddressBarClassChain[step]);
+        // Only the first level has an alternative class.
+        if (current == nullptr && step == 0) current = findChild(window, "WorkerA");
+        if (current == nullptr) return nullptr;
+    }
+    return current;
+}
+
+const SpecialFolder* FindSpecialFolder(const char* text) {
+    for (const SpecialFolder* entry = SpecialFolderTable; entry->name[0] != '\0'; ++entry) {
+        if (EqualsIgnoringAsciiCase(text, entry->name)) return entry;
+    }
+    return nullptr;
+}
+
+Point PlaceMainWindow(const win::Rect& explorer, int width, int height, int screenWidth, int screenHeight) {
+    Point corner{std::max(explorer.left, 0), std::max(explorer.top, 0)};
+    const bool centre = screenHeight < corner.top + height + CentringMargin ||
+                        screenWidth < corner.left + width + CentringMargin || (corner.top == 0 && corner.left == 0);
+    if (centre) corner = {(screenWidth - width) / 2, (screenHeight - height) / 2};
+    return corner;
+}

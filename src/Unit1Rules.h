@@ -1,0 +1,29 @@
+#pragma once
+// The main window's rules that need no window: the walk down an Explorer window's children
+// to its address bar, the names that stand for shell folders, and where the main window goes.
+#include <functional>
+
+#include "winapi.h"
+
+// The first direct child of `parent` with this window class, or null.
+using FindChildByClass = std::function<win::WindowHandle(win::WindowHandle parent, const char* className)>;
+
+// The address bar's Edit at the end of the class chain below `window`, or null when a step
+// finds nothing.
+win::WindowHandle WalkAddressBarChain(win::WindowHandle window, const FindChildByClass& findChild);
+
+struct SpecialFolder {
+    const char* name;
+    int id;  // the shell's folder id
+};
+// The special folder whose name the whole text is, compared without regard to ASCII case; null if none.
+const SpecialFolder* FindSpecialFolder(const char* text);
+
+struct Point {
+    int left = 0;
+    int top = 0;
+};
+// The main window's outer top-left corner: over the Explorer window's corner, clamped to the
+// screen's, or centred on the screen when it would come within 10 pixels of the screen's right
+// or bottom edge or lands on the screen's corner.
+Point PlaceMainWindow(const win::Rect& explorer, int width, int height, int screenWidth, int screenHeight);

@@ -1,0 +1,115 @@
+#include "fake_system.h"
+
+#include <algorithm>
+
+#include "Shared.h"
+
+namespace fake {
+
+namespace {
+
+std::string Key(const std::string& path) {
+    std::string key = path;
+    std::transform(key.begin(), key.end(), key.begin(), [](char c) { return c >= 'a' && c <= 'z' ? c - 32 : c; });
+    while (key.size() > 3 && key.back() == '\\') key.pop_back();
+    return key;
+}
+
+std::string Parent(const std::string& key) {
+    const std::size_t separator = key.rfind('\\');
+    if (separator == std::string::npos) return {};
+    return key.substr(0, separator == 2 ? 3 : separator);  // "C:\x" lies in "C:\"
+}
+
+const Entry* Find(const std::string& path) {
+    const auto found = TheVolume().entries.find(Key(path));
+    return found == TheVolume().entries.end() ? nullptr : &found->second;
+}
+
+sys::Error Fault(const std::map<std::string, sys::Error>& faults, const std::string& path) {
+    const auto found = faults.find(Key(path));
+    return found == faults.end() ? sys::kSuccess : found->second;
+}
+
+void Put(const std::string& path, Entry entry) {
+    TheVolume().entries[Key(path)] = std::move(entry);
+    TheVolume().shownAs[Key(path)] = path;
+}
+
+}  // namespace
+
+Volume& TheVolume() {
+    static Volume volume;
+    return volume;
+}
+
+void Reset() {
+    TheVolume() = {};
+    ShownErrors().clear();
+    AddFolder("C:\\");
+    AddFolder("C:\\Program Files");
+    AddFolder(TheVolume().programFolder);
+}
+
+void AddFolder(const std::string& path) { Put(path, {.folder = true, .bytes = {}}); }
+void AddFile(const std::string& path, const std::string& bytes) { Put(path, {.folder = false, .bytes = bytes}); }
+
+bool IsFolder(const std::string& path) {
+    const Entry* entry = Find(path);
+    return entry != nullptr && entry->folder;
+}
+
+std::vector<std::string> FoldersBelow(const std::string& root) {
+    const std::string prefix = Key(root) + "\\";
+    std::vector<std::string> folders;
+    for (const auto& [key, entry] : TheVolume().entries) {
+        if (entry.folder && key.rfind(prefix, 0) == 0) folders.push_back(TheVolume().shownAs[key].substr(prefix.size()));
+    }
+    std::sort(folders.begin(), folders.end());
+    return folders;
+}
+
+std::vector<std::string>& ShownErrors() {
+    static std::vector<std::string> texts;
+    return texts;
+}
+
+}  // namespace fake
+
+void ShowError(const char* text) { fake::ShownErrors().emplace_back(text); }
+
+namespace sys {
+
+Error CreateFolder(const char* path) {
+    ++fake::TheVolume().createCalls;
+    if (const Error fault = fake::Fault(fake::TheVolume().createFaults, path)) return fault;
+    if (fake::Find(path) != nullptr) return kErrorAlreadyExists;
+    const fake::Entry* parent = fake::Find(fake::Parent(fake::Key(path)));
+    if (parent == nullptr || !parent->folder) return kErrorPathNotFound;
+    fake::AddFolder(path);
+    return kSuccess;
+}
+
+bool IsFolder(const char* path) { return fake::IsFolder(path); }
+
+Error ReadWholeFile(const char* path, std::string* bytes) {
+    if (const Error fault = fake::Fault(fake::TheVolume().readFaults, path)) return fault;
+    const fake::Entry* entry = fake::Find(path);
+    if (entry == nullptr) return kErrorFileNotFound;
+    if (entry->folder) return kErrorAccessDenied;
+    *bytes = entry->bytes;
+    return kSuccess;
+}
+
+Error ReplaceFileContents(const char* path, const std::string& bytes) {
+    if (const Error fault = fake::Fault(fake::TheVolume().replaceFaults, path)) return fault;
+    const fake::Entry* parent = fake::Find(fake::Parent(fake::Key(path)));
+    if (parent == nullptr || !parent->folder) return kErrorPathNotFound;
+    if (fake::IsFolder(path)) return kErrorAccessDenied;
+    fake::AddFile(path, bytes);
+    return kSuccess;
+}
+
+std::string ProgramFolder() { return fake::TheVolume().programFolder; }
+
+}  // namespace sys
