@@ -106,6 +106,12 @@ std::string OptionsFileText(const std::vector<std::string>& history) {
 
 }  // namespace
 
+bool CanStoreInHistory(const std::string& entry) {
+    // A leading colon ends the history section; line ends, Ctrl-Z and NUL would split or end the file.
+    if (entry.empty() || entry[0] == ':') return false;
+    return entry.find_first_of(std::string("\r\n\x1A\0", 4)) == std::string::npos;
+}
+
 std::string OptionsFileName() { return sys::ProgramFolder() + "QuilletOptions.dat"; }
 
 void SaveOptions(const std::vector<std::string>& history) {

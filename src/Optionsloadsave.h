@@ -15,6 +15,9 @@ extern OptionSettingsRecord OptionSettings;
 
 std::string OptionsFileName();
 
+// Whether a history entry reads back from the file exactly as it was written.
+bool CanStoreInHistory(const std::string& entry);
+
 // Rewrites the whole file from OptionSettings and the history list, in the list's order.
 void SaveOptions(const std::vector<std::string>& history);
 // Reads the file into OptionSettings; returns its history entries in file order.

@@ -52,13 +52,6 @@ bool ReadSpecialFolder(win::WindowHandle owner, const char* name, int id) {
     return false;
 }
 
-// History lines must read back as they were: a leading colon ends the history section, and
-// line ends, Ctrl-Z and NUL would split or end the file.
-bool CanStoreInHistory(const std::string& text) {
-    if (text[0] == ':') return false;
-    return text.find_first_of(std::string("\r\n\x1A\0", 4)) == std::string::npos;
-}
-
 win::WindowHandle AddressBarMissing() {
     if (OptionSettings.explorerMissingPrompt) {
         TimerPause pause(Form1->Timer1);
