@@ -1,7 +1,9 @@
 #pragma once
-// The Windows services that the window-free rules need: folders, the options file and the
-// program's own folder. platform/win32 implements them; the rule tests bring a fake volume.
-// Failures keep Windows' error code, so that callers and tests can tell one cause from another.
+// The Windows services that the window-free rules need: folders, the options file, the
+// program's own folder and the system's ANSI code page. Paths and text are UTF-8.
+// platform/win32 implements them; the rule tests bring a fake volume. Failures keep
+// Windows' error code, so that callers and tests can tell one cause from another.
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -17,19 +19,42 @@ constexpr Error kErrorNotEnoughMemory = 8;
 constexpr Error kErrorSharingViolation = 32;
 constexpr Error kErrorAlreadyExists = 183;
 constexpr Error kErrorFilenameTooLong = 206;
+constexpr Error kErrorFileTooLarge = 223;
 
 // Creates one folder whose parent exists.
 Error CreateFolder(const char* path);
 // Whether an entry of exactly this path exists and is a folder, whatever its attributes.
 bool IsFolder(const char* path);
 
-// The file's exact bytes.
-Error ReadWholeFile(const char* path, std::string* bytes);
+// The file's exact bytes; kErrorFileTooLarge, with nothing read, when it holds more than `limit`.
+Error ReadWholeFile(const char* path, std::size_t limit, std::string* bytes);
 // Writes a temporary file beside `path` and moves it over `path` only once every byte is
 // written and closed, so that a failed save never damages the file that was there.
 Error ReplaceFileContents(const char* path, const std::string& bytes);
 
+// While it lives, no other holder of an ExclusiveUse of the same path (another running copy of
+// Quillet) gets one: it waits a moment for the first to finish, then gives up with an error.
+class ExclusiveUse {
+public:
+    explicit ExclusiveUse(const char* path);
+    ExclusiveUse(const ExclusiveUse&) = delete;
+    ExclusiveUse& operator=(const ExclusiveUse&) = delete;
+    ~ExclusiveUse();
+    Error error() const { return error_; }
+
+private:
+    std::intptr_t handle_ = 0;
+    Error error_ = kSuccess;
+};
+
+void Sleep(unsigned milliseconds);
+
 // The folder of the program's executable, with its trailing backslash.
 std::string ProgramFolder();
+
+// The system's ANSI code page, in which the options file is kept. False when `utf8` holds a
+// character the code page does not have: no look-alike is ever put in its place.
+bool ToAnsiCodePage(const std::string& utf8, std::string* ansi);
+std::string FromAnsiCodePage(const std::string& ansi);
 
 }  // namespace sys

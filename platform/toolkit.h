@@ -8,6 +8,7 @@
 // - Enter typed anywhere else in a form runs onClick of the form's default button.
 // - Every other typed character goes first to the focused control's onKeyPress, which may
 //   change it; a character set to 0 is swallowed. Esc (27) arrives there as a character.
+// - Text is UTF-8 in and out.
 // - Setting a check box or radio button by program never runs a click handler.
 // - A timer's ticks arrive in whichever message loop runs: the main loop, a modal form's
 //   loop or a message box's loop.
@@ -16,6 +17,7 @@
 //   Close on another form hides it and ends its modal display.
 #include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -57,10 +59,9 @@ public:
 
     win::WindowHandle Handle() const { return handle_; }
     Form& OwnerForm() const { return form_; }
-    Bounds GetBounds() const;  // relative to the parent's client area
 
-    // A character typed while this control has the focus (buttons and the combo box).
-    std::function<void(char& key)> onKeyPress;
+    // A character (a UTF-16 unit) typed while this control has the focus (buttons and the combo box).
+    std::function<void(wchar_t& key)> onKeyPress;
 
     struct Native;  // per-implementation state
 
@@ -83,7 +84,6 @@ public:
         bool wordWrap = false;
     };
     Label(Form& form, const CreateArgs& args);
-    std::string Caption() const;
     std::function<void()> onClick;
 };
 
@@ -97,8 +97,6 @@ public:
         bool isDefault = false;
     };
     Button(Form& form, const CreateArgs& args);
-    std::string Caption() const;
-    bool IsDefault() const;
     void SetDefault(bool isDefault);
     std::function<void()> onClick;
 };
@@ -114,16 +112,13 @@ public:
     };
     ComboBox(Form& form, const CreateArgs& args);
 
-    std::string Text() const;
-    void SetText(const std::string& text);
+    // Nothing when the text holds a character that UTF-8 cannot carry (an unpaired surrogate).
+    std::optional<std::string> Text() const;
     void SetMaxLength(int characters);
-    int MaxLength() const;
     // Replaces the selection (or inserts at the caret) and leaves the caret behind the new text.
     void SetSelText(const std::string& text);
-    int SelStart() const;
-    int SelLength() const;
+    int SelStart() const;            // in UTF-16 units, as the edit field counts
     void SetSelStart(int position);  // caret at position, empty selection
-    void SetSelection(int start, int length);
 
     int ItemCount() const;
     std::string Item(int index) const;
@@ -169,7 +164,6 @@ public:
         Font font{};
     };
     GroupBox(Form& form, const CreateArgs& args);
-    std::string Caption() const;
 };
 
 class Timer {
@@ -185,7 +179,6 @@ public:
     ~Timer();
     bool Enabled() const;
     void SetEnabled(bool enabled);
-    unsigned Interval() const;
     void SetInterval(unsigned milliseconds);
     std::function<void()> onTimer;
 
@@ -219,7 +212,6 @@ public:
     void Close();
     int ShowModal();  // runs a nested loop until the form closes; the form is hidden then
 
-    std::string Caption() const;
     void SetCaption(const std::string& caption);
     // Outer window rectangle in screen pixels, frame and caption included.
     int Left() const;
@@ -231,7 +223,6 @@ public:
 
     void SetFocusedControl(Control& control);  // focus it holds when it becomes active
     void SetActiveControl(Control& control);   // focus now
-    Control* FocusedControl() const;
 
     std::function<void()> onShow;  // each time the form is shown
 
@@ -253,7 +244,6 @@ public:
 
     void Run();  // the message loop, until the main form closes
     void ShowException(const std::exception& error);
-    bool Terminated() const;
 
     struct Native;
     Native& GetNative() const { return *native_; }

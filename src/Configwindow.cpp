@@ -40,7 +40,7 @@ void TfrmOptions::btnApplyClick() {
     OptionSettings.autoBrackets = chkAutoBrackets.Checked();
     OptionSettings.enterKeyAction = radCreateClose.Checked() ? 0 : 1;
     OptionSettings.explorerMissingPrompt = radioPrompt.Checked();
-    SaveOptions(Form1->ComboBox1.Items());
+    SaveOptions(OptionsChange::Settings);
     ApplyOptionsToControls();
     Close();
 }

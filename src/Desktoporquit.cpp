@@ -37,12 +37,12 @@ void TfrmNoAddressBarQuery::btnQuitClick() {
 
 void TfrmNoAddressBarQuery::radioDesktopClick() {
     OptionSettings.explorerMissingPrompt = false;
-    SaveOptions(Form1->ComboBox1.Items());
+    SaveOptions(OptionsChange::Settings);
     ApplyOptionsToControls();
 }
 
 void TfrmNoAddressBarQuery::radioPromptClick() {
     OptionSettings.explorerMissingPrompt = true;
-    SaveOptions(Form1->ComboBox1.Items());
+    SaveOptions(OptionsChange::Settings);
     ApplyOptionsToControls();
 }

@@ -1,5 +1,6 @@
 #include "Optionsloadsave.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string_view>
 
@@ -13,6 +14,28 @@ namespace {
 constexpr std::string_view OptionKeyTable = "*01 AUTOBRACKETS*02 ENTERKEYACTION*03 EXPLORERMISSINGPROMPT*04 HISTORY";
 constexpr std::string_view HistoryEndLine = ": colon at start = end history\n";
 constexpr char CtrlZ = '\x1A';
+// Far beyond any real history: a larger file is not ours, and reading it would stall the start.
+constexpr std::size_t MaxOptionsFileSize = 1 << 20;
+constexpr int ReadAttempts = 10;
+constexpr unsigned ReadRetryMs = 100;
+
+constexpr const char* SaveFailedMessage = "For some reason your option settings could not be saved.";
+constexpr const char* UnreadableMessage =
+    "Your options file QuilletOptions.dat could not be read, so Quillet starts with its default options and an "
+    "empty history.\n\nChanges to the options and the history will not be saved until Quillet is started again.";
+constexpr const char* TooLargeMessage =
+    "QuilletOptions.dat is larger than 1 MB, far too large to be Quillet's options file, so it was not read. "
+    "Quillet starts with its default options and an empty history.\n\nChanges to the options and the history "
+    "will not be saved while that file is there.";
+
+// Set when the stored file could not be read: it is never overwritten in this run.
+bool SavingDisabled = false;
+
+// The settings and history as one file holds them.
+struct StoredOptions {
+    OptionSettingsRecord settings;
+    std::vector<std::string> history;
+};
 
 enum KeyNumber { AutoBracketsKey = 1, EnterKeyActionKey = 2, ExplorerMissingPromptKey = 3, HistoryKey = 4 };
 
@@ -54,15 +77,15 @@ int LookUpKey(std::string_view key) {
     return LeadingInteger(OptionKeyTable.substr(at - 3));
 }
 
-// Reads one key line; returns true when a history section follows it.
-bool ReadKeyLine(std::string_view line) {
+// Reads one key line into `settings`; returns true when a history section follows it.
+bool ReadKeyLine(std::string_view line, OptionSettingsRecord& settings) {
     const std::size_t colon = line.find(':');
     if (colon == std::string_view::npos) return false;
     const std::int32_t value = LeadingInteger(line.substr(colon + 1));
     switch (LookUpKey(TrimBlanksAndTabs(UpperAscii(line.substr(0, colon))))) {
-    case AutoBracketsKey: OptionSettings.autoBrackets = value != 0; return false;
-    case EnterKeyActionKey: OptionSettings.enterKeyAction = value; return false;
-    case ExplorerMissingPromptKey: OptionSettings.explorerMissingPrompt = value != 0; return false;
+    case AutoBracketsKey: settings.autoBrackets = value != 0; return false;
+    case EnterKeyActionKey: settings.enterKeyAction = value; return false;
+    case ExplorerMissingPromptKey: settings.explorerMissingPrompt = value != 0; return false;
     case HistoryKey: return true;
     default: return false;
     }
@@ -93,42 +116,8 @@ std::string TextModeWrite(std::string_view text) {
 // One line without its LF; a NUL ends the line's text.
 std::string_view LineText(std::string_view line) { return line.substr(0, line.find('\0')); }
 
-std::string OptionsFileText(const std::vector<std::string>& history) {
-    char keyLines[128];
-    std::snprintf(keyLines, sizeof keyLines, "AUTOBRACKETS:%i\nENTERKEYACTION:%i\nEXPLORERMISSINGPROMPT:%i\nHISTORY:\n",
-                  OptionSettings.autoBrackets ? 1 : 0, static_cast<int>(OptionSettings.enterKeyAction),
-                  OptionSettings.explorerMissingPrompt ? 1 : 0);
-    std::string text = keyLines;
-    for (const std::string& entry : history) text += entry + "\r\n";
-    text += HistoryEndLine;
-    return text;
-}
-
-}  // namespace
-
-bool CanStoreInHistory(const std::string& entry) {
-    // A leading colon ends the history section; line ends, Ctrl-Z and NUL would split or end the file.
-    if (entry.empty() || entry[0] == ':') return false;
-    return entry.find_first_of(std::string("\r\n\x1A\0", 4)) == std::string::npos;
-}
-
-std::string OptionsFileName() { return sys::ProgramFolder() + "QuilletOptions.dat"; }
-
-void SaveOptions(const std::vector<std::string>& history) {
-    if (sys::ReplaceFileContents(OptionsFileName().c_str(), TextModeWrite(OptionsFileText(history))) == sys::kSuccess) {
-        return;
-    }
-    ShowError("For some reason your option settings could not be saved.");
-}
-
-std::vector<std::string> LoadOptions() {
-    std::string bytes;
-    if (sys::ReadWholeFile(OptionsFileName().c_str(), &bytes) != sys::kSuccess) {
-        OptionSettings.autoBrackets = true;
-        OptionSettings.enterKeyAction = 1;
-        return {};
-    }
-    std::vector<std::string> history;
+// The file's bytes read over `stored`: keys replace its settings, history lines are appended.
+void ReadOptionsBytes(const std::string& bytes, StoredOptions& stored) {
     const std::string text = TextModeRead(bytes);
     bool inHistory = false;
     for (std::size_t start = 0; start < text.size();) {
@@ -137,12 +126,109 @@ std::vector<std::string> LoadOptions() {
         const std::string_view line = LineText(std::string_view(text).substr(start, end - start));
         start = end + 1;
         if (!inHistory) {
-            inHistory = ReadKeyLine(line);
+            inHistory = ReadKeyLine(line, stored.settings);
         } else if (!line.empty() && line[0] == ':') {
             inHistory = false;
         } else if (!line.empty()) {
-            history.emplace_back(line);
+            stored.history.push_back(sys::FromAnsiCodePage(std::string(line)));
         }
     }
-    return history;
+}
+
+std::string OptionsFileBytes(const StoredOptions& stored) {
+    char keyLines[128];
+    std::snprintf(keyLines, sizeof keyLines, "AUTOBRACKETS:%i\nENTERKEYACTION:%i\nEXPLORERMISSINGPROMPT:%i\nHISTORY:\n",
+                  stored.settings.autoBrackets ? 1 : 0, static_cast<int>(stored.settings.enterKeyAction),
+                  stored.settings.explorerMissingPrompt ? 1 : 0);
+    std::string text = keyLines;
+    std::string ansi;
+    for (const std::string& entry : stored.history) {
+        // Every entry came from this file or passed HistoryEntryProblem, so the code page holds it.
+        sys::ToAnsiCodePage(entry, &ansi);
+        text += ansi;
+        text += "\r\n";
+    }
+    text += HistoryEndLine;
+    return TextModeWrite(text);
+}
+
+bool IsNotThere(sys::Error error) { return error == sys::kErrorFileNotFound || error == sys::kErrorPathNotFound; }
+
+// Another program (an editor, a backup, a virus scanner) may hold the file for a moment.
+sys::Error ReadOptionsFile(std::string* bytes) {
+    for (int attempt = 1;; ++attempt) {
+        const sys::Error error = sys::ReadWholeFile(OptionsFileName().c_str(), MaxOptionsFileSize, bytes);
+        if (error == sys::kSuccess || IsNotThere(error) || error == sys::kErrorFileTooLarge || attempt == ReadAttempts) {
+            return error;
+        }
+        sys::Sleep(ReadRetryMs);
+    }
+}
+
+void ApplyChange(OptionsChange change, const std::string& entry, StoredOptions& stored) {
+    std::vector<std::string>& history = stored.history;
+    const auto found = std::find(history.begin(), history.end(), entry);
+    switch (change) {
+    case OptionsChange::Settings: stored.settings = OptionSettings; break;
+    case OptionsChange::AddEntry:
+        if (found == history.end()) history.push_back(entry);
+        break;
+    case OptionsChange::RemoveEntry:
+        if (found != history.end()) history.erase(found);
+        break;
+    }
+}
+
+}  // namespace
+
+const char* HistoryEntryProblem(const std::string& entry) {
+    // A leading colon ends the history section; line ends, Ctrl-Z and NUL would split or end the file.
+    if (entry.empty() || entry[0] == ':' || entry.find_first_of(std::string("\r\n\x1A\0", 4)) != std::string::npos) {
+        return "This folder specification cannot be kept in the history: an entry may not begin with a colon, nor "
+               "hold line breaks or the characters Ctrl-Z and NUL.";
+    }
+    std::string ansi;
+    if (!sys::ToAnsiCodePage(entry, &ansi)) {
+        return "This folder specification cannot be kept in the history: the options file keeps the characters of "
+               "your Windows code page only, and this specification holds others. You can still create it.";
+    }
+    return nullptr;
+}
+
+std::string OptionsFileName() { return sys::ProgramFolder() + "QuilletOptions.dat"; }
+
+std::vector<std::string> LoadOptions() {
+    std::string bytes;
+    const sys::Error error = ReadOptionsFile(&bytes);
+    StoredOptions stored{OptionSettings, {}};
+    if (error == sys::kSuccess) {
+        ReadOptionsBytes(bytes, stored);
+        OptionSettings = stored.settings;
+        return stored.history;
+    }
+    OptionSettings.autoBrackets = true;
+    OptionSettings.enterKeyAction = 1;
+    if (!IsNotThere(error)) {
+        SavingDisabled = true;
+        ShowError(error == sys::kErrorFileTooLarge ? TooLargeMessage : UnreadableMessage);
+    }
+    return {};
+}
+
+void SaveOptions(OptionsChange change, const std::string& entry) {
+    if (SavingDisabled) return;  // the user was told at start-up
+    const sys::ExclusiveUse exclusive(OptionsFileName().c_str());
+    std::string bytes;
+    const sys::Error readError = exclusive.error() != sys::kSuccess ? exclusive.error() : ReadOptionsFile(&bytes);
+    // What cannot be read is never overwritten.
+    if (readError != sys::kSuccess && !IsNotThere(readError)) {
+        ShowError(SaveFailedMessage);
+        return;
+    }
+    StoredOptions stored{OptionSettings, {}};
+    ReadOptionsBytes(bytes, stored);
+    ApplyChange(change, entry, stored);
+    if (sys::ReplaceFileContents(OptionsFileName().c_str(), OptionsFileBytes(stored)) != sys::kSuccess) {
+        ShowError(SaveFailedMessage);
+    }
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The three option settings and the options file beside the program, with the history of
 // specifications. Nothing here needs a window: the window units push what is read into their
-// controls and hand the history list over when they save.
+// controls and say which change to save.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -15,10 +15,19 @@ extern OptionSettingsRecord OptionSettings;
 
 std::string OptionsFileName();
 
-// Whether a history entry reads back from the file exactly as it was written.
-bool CanStoreInHistory(const std::string& entry);
+// Why an entry cannot be kept in the history file (the message to show), or null when it can.
+const char* HistoryEntryProblem(const std::string& entry);
 
-// Rewrites the whole file from OptionSettings and the history list, in the list's order.
-void SaveOptions(const std::vector<std::string>& history);
-// Reads the file into OptionSettings; returns its history entries in file order.
+// Reads the file into OptionSettings and returns its history entries in file order. A missing
+// file gives the default settings. A file that cannot be read, or is too large to be ours, gives
+// them too; the user is told once, and the file is not written again in this run.
 std::vector<std::string> LoadOptions();
+
+// A save applies only its own change to what the file holds at that moment, so that two
+// running copies never drop each other's changes.
+enum class OptionsChange {
+    Settings,     // the three settings as OptionSettings holds them
+    AddEntry,     // the entry, unless the file holds it already
+    RemoveEntry,  // the first entry equal to it
+};
+void SaveOptions(OptionsChange change, const std::string& entry = {});

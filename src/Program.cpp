@@ -28,7 +28,7 @@ int RunQuillet() {
     ui::Application application;
     try {
         RunWindows();
-    } catch (const ui::Exception& error) {
+    } catch (const std::exception& error) {
         application.ShowException(error);
     }
     return 0;

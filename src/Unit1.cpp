@@ -2,8 +2,8 @@
 
 #include <cstring>
 #include <new>
+#include <optional>
 #include <string>
-#include <vector>
 
 #include "Configwindow.h"
 #include "Desktoporquit.h"
@@ -25,12 +25,21 @@ constexpr unsigned WatchdogInterval = 2000;
 // The dialog's modal display ends with it hidden; this only bounds a wait that should not happen.
 constexpr int DialogHiddenPolls = 4;
 constexpr unsigned DialogHiddenPollInterval = 750;
+// An Explorer window that does not answer within this time is taken as hung.
+constexpr unsigned AddressBarAnswerMs = 3000;
 
 constexpr const char* NotAFolderMessage =
     "Windows says that the path shown in the address bar does not exist as a physical disk folder.\n\n"
     "If you can't see why (e.g. Control Panel, My Computer) then please check that you configured \n"
     "Explorer to show the full path in the address bar. If it does show a real folder, please tell us "
     "at https://quillet.example/ which path it shows.";
+
+constexpr const char* NotUnicodeMessage =
+    "The folder specification holds a character that is not valid Unicode (a lone surrogate), so it was not used.";
+
+constexpr const char* NotAnsweringMessage =
+    "The Explorer window does not answer, so Quillet cannot read which folder it shows. No folders were created."
+    "\n\nWait until Explorer responds again, then try once more.";
 
 // Stops a timer for the life of a modal box and gives it back the state it had.
 class TimerPause {
@@ -45,10 +54,33 @@ private:
     bool wasEnabled_;
 };
 
+bool SetTargetPath(const std::string& path) {
+    if (path.size() >= TargetPathSize) return false;
+    std::memcpy(TargetPath.get(), path.c_str(), path.size() + 1);
+    return true;
+}
+
 // The shell may be unable to say where a special folder is; never go on with an empty path.
 bool ReadSpecialFolder(win::WindowHandle owner, const char* name, int id) {
-    if (win::SHGetSpecialFolderPathA(owner, TargetPath.get(), id, false) && TargetPath[0] != '\0') return true;
+    std::string path;
+    if (win::SHGetSpecialFolderPathW(owner, &path, id, false) && !path.empty() && SetTargetPath(path)) return true;
     ShowFormattedError("Windows could not tell where your %s folder is, so no folders were created.", name);
+    return false;
+}
+
+// The text of the address bar, which must name a folder by its full path: any other text
+// would be taken relative to Quillet's own current folder.
+bool ReadAddressBar() {
+    std::string path;
+    if (!win::GetWindowTextTimeout(TargetState.addressBarEdit, &path, AddressBarAnswerMs)) {
+        ShowError(NotAnsweringMessage);
+        return false;
+    }
+    if (const SpecialFolder* special = FindSpecialFolder(path.c_str())) {
+        return ReadSpecialFolder(Form1->Handle(), special->name, special->id);
+    }
+    if (IsFullPath(path.c_str()) && win::PathIsDirectoryW(path.c_str()) && SetTargetPath(path)) return true;
+    ShowError(NotAFolderMessage);
     return false;
 }
 
@@ -70,13 +102,13 @@ win::WindowHandle AddressBarMissing() {
 
 void ShowError(const char* text) {
     TimerPause pause(Form1->Timer1);
-    win::MessageBoxA(Form1->Handle(), text, "Quillet error", win::kMbOk);
+    win::MessageBoxW(Form1->Handle(), text, "Quillet error", win::kMbOk);
 }
 
 win::WindowHandle FindAddressBar(win::WindowHandle window) {
     if (TargetState.desktopMode) return nullptr;
     const win::WindowHandle edit = WalkAddressBarChain(window, [](win::WindowHandle parent, const char* className) {
-        return win::FindWindowExA(parent, nullptr, className, nullptr);
+        return win::FindWindowExW(parent, nullptr, className, nullptr);
     });
     return edit != nullptr ? edit : AddressBarMissing();
 }
@@ -91,18 +123,9 @@ bool ResolveTargetPath() {
         ShowError("Address bar has vanished");
         return false;
     }
-    char* path = TargetPath.get();
-    if (TargetState.desktopMode) {
-        if (!ReadSpecialFolder(nullptr, "Desktop", win::kCsidlDesktopDirectory)) return false;
-    } else {
-        path[0] = '\0';  // the control may die between the test and the read
-        win::SendMessageA(TargetState.addressBarEdit, win::kWmGetText, win::kMaxPath,
-                          reinterpret_cast<std::intptr_t>(path));
-    }
-    if (win::PathIsDirectoryA(path)) return true;
-    if (const SpecialFolder* special = FindSpecialFolder(path)) {
-        return ReadSpecialFolder(Form1->Handle(), special->name, special->id);
-    }
+    if (!TargetState.desktopMode) return ReadAddressBar();
+    if (!ReadSpecialFolder(nullptr, "Desktop", win::kCsidlDesktopDirectory)) return false;
+    if (win::PathIsDirectoryW(TargetPath.get())) return true;
     ShowError(NotAFolderMessage);
     return false;
 }
@@ -131,7 +154,7 @@ TForm1::TForm1()
     btnHelp.onClick = [this] { btnHelpClick(); };
     for (ui::Control* control : std::initializer_list<ui::Control*>{
              &ComboBox1, &btnHistoryAdd, &btnHistoryRemove, &btnCreate, &btnCreateQuit, &btnQuit, &btnConfig, &btnHelp}) {
-        control->onKeyPress = [this](char& key) { ComboBox1KeyPress(key); };
+        control->onKeyPress = [this](wchar_t& key) { ComboBox1KeyPress(key); };
     }
     Timer1.onTimer = [this] { Timer1Timer(); };
     PlaceOverExplorerWindow();
@@ -150,7 +173,7 @@ void TForm1::PlaceOverExplorerWindow() {
     // A window that is gone (or none at all) reads as all zeros, which centres Quillet.
     win::Rect rect;
     if (!win::GetWindowRect(TargetState.explorerWindow, &rect)) rect = {};
-    const Point corner = PlaceMainWindow(rect, Width(), Height(), ui::ScreenWidth(), ui::ScreenHeight());
+    const Point corner = PlaceMainWindow(rect, Width(), Height(), win::MonitorRectFromRect(rect));
     SetTop(corner.top);
     SetLeft(corner.left);
     SetFocusedControl(ComboBox1);
@@ -177,7 +200,11 @@ void TForm1::Timer1Timer() {
 }
 
 bool TForm1::CreateFromSpec() {
-    return ResolveTargetPath() && CreateFromText(ComboBox1.Text());
+    if (!ResolveTargetPath()) return false;
+    const std::optional<std::string> text = ComboBox1.Text();
+    if (text) return CreateFromText(*text);
+    ShowError(NotUnicodeMessage);
+    return false;
 }
 
 void TForm1::btnQuitClick() { Close(); }
@@ -197,11 +224,8 @@ void TForm1::btnCreateQuitClick() {
 
 void TForm1::btnHelpClick() {
     SetFocusedControl(ComboBox1);
-    const std::string folder = sys::ProgramFolder();
-    std::vector<char> helpPath(folder.size() + 200, '\0');
-    std::memcpy(helpPath.data(), folder.data(), folder.size());
-    win::lstrcatA(helpPath.data(), "Help_Quillet.htm");
-    win::ShellExecuteA(nullptr, "open", helpPath.data(), "", "", win::kSwShowNormal);
+    const std::string helpPage = sys::ProgramFolder() + "Help_Quillet.htm";
+    win::ShellExecuteW(nullptr, "open", helpPage.c_str(), "", "", win::kSwShowNormal);
     SetActiveControl(ComboBox1);
 }
 
@@ -212,39 +236,40 @@ void TForm1::btnConfigClick() {
 
 void TForm1::btnHistoryAddClick() {
     SetActiveControl(ComboBox1);
-    const std::string text = ComboBox1.Text();
-    if (text.empty()) return;
-    for (int index = 0; index < ComboBox1.ItemCount(); ++index) {
-        if (ui::AnsiCompareText(ComboBox1.Item(index), ComboBox1.Text()) == 0) return;
+    const std::optional<std::string> text = ComboBox1.Text();
+    if (text && text->empty()) return;
+    for (int index = 0; text && index < ComboBox1.ItemCount(); ++index) {
+        if (ui::AnsiCompareText(ComboBox1.Item(index), *text) == 0) return;
     }
-    if (!CanStoreInHistory(text)) {
-        ShowError("This folder specification cannot be kept in the history: an entry may not begin with a "
-                  "colon, nor hold line breaks or the characters Ctrl-Z and NUL.");
+    if (const char* problem = text ? HistoryEntryProblem(*text) : NotUnicodeMessage) {
+        ShowError(problem);
         return;
     }
-    ComboBox1.AddItem(text);
-    SaveOptions(ComboBox1.Items());
+    ComboBox1.AddItem(*text);
+    SaveOptions(OptionsChange::AddEntry, *text);
 }
 
 void TForm1::btnHistoryRemoveClick() {
+    const std::string text = ComboBox1.Text().value_or(std::string());
     for (int index = 0; index < ComboBox1.ItemCount(); ++index) {
-        if (ui::AnsiCompareText(ComboBox1.Item(index), ComboBox1.Text()) != 0) continue;
+        const std::string item = ComboBox1.Item(index);
+        if (ui::AnsiCompareText(item, text) != 0) continue;
         ComboBox1.DeleteItem(index);
-        SaveOptions(ComboBox1.Items());
+        SaveOptions(OptionsChange::RemoveEntry, item);
         break;
     }
     SetActiveControl(ComboBox1);
 }
 
 void TForm1::lblSiteLinkClick() {
-    win::ShellExecuteA(nullptr, "open", Form1Layout::SiteAddress, "", "", win::kSwShowNormal);
+    win::ShellExecuteW(nullptr, "open", Form1Layout::SiteAddress, "", "", win::kSwShowNormal);
     SetActiveControl(ComboBox1);
 }
 
-void TForm1::ComboBox1KeyPress(char& key) {
+void TForm1::ComboBox1KeyPress(wchar_t& key) {
     if (key == 27) Close();
     if (!OptionSettings.autoBrackets) return;
-    if (key != '<') return;
+    if (key != L'<') return;
     ComboBox1.SetSelText("<>");
     ComboBox1.SetSelStart(ComboBox1.SelStart() - 1);
     key = 0;

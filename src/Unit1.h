@@ -46,7 +46,7 @@ private:
     void btnHistoryAddClick();
     void btnHistoryRemoveClick();
     void lblSiteLinkClick();
-    void ComboBox1KeyPress(char& key);
+    void ComboBox1KeyPress(wchar_t& key);
 };
 extern TForm1* Form1;
 

@@ -36,6 +36,12 @@ win::WindowHandle WalkAddressBarChain(win::WindowHandle window, const FindChildB
     return current;
 }
 
+bool IsFullPath(const char* text) {
+    const bool letter = (text[0] >= 'A' && text[0] <= 'Z') || (text[0] >= 'a' && text[0] <= 'z');
+    if (letter && text[1] == ':') return text[2] == '\\' || text[2] == '/';
+    return text[0] == '\\' && text[1] == '\\' && text[2] != '\0' && text[2] != '\\';
+}
+
 const SpecialFolder* FindSpecialFolder(const char* text) {
     for (const SpecialFolder* entry = SpecialFolderTable; entry->name[0] != '\0'; ++entry) {
         if (EqualsIgnoringAsciiCase(text, entry->name)) return entry;
@@ -43,10 +49,14 @@ const SpecialFolder* FindSpecialFolder(const char* text) {
     return nullptr;
 }
 
-Point PlaceMainWindow(const win::Rect& explorer, int width, int height, int screenWidth, int screenHeight) {
-    Point corner{std::max(explorer.left, 0), std::max(explorer.top, 0)};
-    const bool centre = screenHeight < corner.top + height + CentringMargin ||
-                        screenWidth < corner.left + width + CentringMargin || (corner.top == 0 && corner.left == 0);
-    if (centre) corner = {(screenWidth - width) / 2, (screenHeight - height) / 2};
+Point PlaceMainWindow(const win::Rect& explorer, int width, int height, const win::Rect& monitor) {
+    Point corner{std::max(explorer.left, monitor.left), std::max(explorer.top, monitor.top)};
+    const bool centre = monitor.bottom < corner.top + height + CentringMargin ||
+                        monitor.right < corner.left + width + CentringMargin ||
+                        (corner.top == monitor.top && corner.left == monitor.left);
+    if (centre) {
+        corner = {monitor.left + (monitor.right - monitor.left - width) / 2,
+                  monitor.top + (monitor.bottom - monitor.top - height) / 2};
+    }
     return corner;
 }

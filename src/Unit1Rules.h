@@ -19,11 +19,15 @@ struct SpecialFolder {
 // The special folder whose name the whole text is, compared without regard to ASCII case; null if none.
 const SpecialFolder* FindSpecialFolder(const char* text);
 
+// Whether the text is a full path, drive-rooted (C:\...) or UNC (\\server\share...); any other
+// text would be taken relative to Quillet's own current folder.
+bool IsFullPath(const char* text);
+
 struct Point {
     int left = 0;
     int top = 0;
 };
 // The main window's outer top-left corner: over the Explorer window's corner, clamped to the
-// screen's, or centred on the screen when it would come within 10 pixels of the screen's right
-// or bottom edge or lands on the screen's corner.
-Point PlaceMainWindow(const win::Rect& explorer, int width, int height, int screenWidth, int screenHeight);
+// corner of the monitor that holds the Explorer window, or centred on that monitor when it
+// would come within 10 pixels of the monitor's right or bottom edge or lands on its corner.
+Point PlaceMainWindow(const win::Rect& explorer, int width, int height, const win::Rect& monitor);

@@ -19,8 +19,57 @@ bool IsSeparator(char c) { return c == '<' || c == '>' || c == '|'; }
 
 std::unique_ptr<SpecNode> NewNode() { return std::unique_ptr<SpecNode>(new (std::nothrow) SpecNode); }
 
-// A run of "." alone would climb out of the target folder ("..") or name nothing at all.
-bool IsOnlyDots(const char* name) { return name[std::strspn(name, ".")] == '\0'; }
+constexpr std::string_view ReservedDeviceNames[] = {"CON", "PRN", "AUX", "NUL"};
+constexpr std::string_view NumberedDeviceNames[] = {"COM", "LPT"};
+// Windows takes the superscript digits for port numbers too.
+constexpr std::string_view PortDigits[] = {"1", "2", "3", "4", "5", "6", "7", "8", "9", "\u00B9", "\u00B2", "\u00B3"};
+
+// Windows counts a name's length in UTF-16 units: one per character, two beyond the first 65536.
+std::size_t Utf16Length(const char* utf8) {
+    std::size_t units = 0;
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(utf8); *p != '\0'; ++p) {
+        if ((*p & 0xC0) != 0x80) ++units;
+        if (*p >= 0xF0) ++units;
+    }
+    return units;
+}
+
+bool EqualsUpperAscii(std::string_view text, std::string_view upper) {
+    if (text.size() != upper.size()) return false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i] >= 'a' && text[i] <= 'z' ? static_cast<char>(text[i] - 'a' + 'A') : text[i];
+        if (c != upper[i]) return false;
+    }
+    return true;
+}
+
+// A device name, in any case and whatever follows its first dot ("nul.txt"), is no folder.
+bool IsReservedDeviceName(std::string_view name) {
+    std::string_view base = name.substr(0, name.find('.'));
+    while (!base.empty() && base.back() == ' ') base.remove_suffix(1);
+    for (std::string_view device : ReservedDeviceNames) {
+        if (EqualsUpperAscii(base, device)) return true;
+    }
+    if (base.size() < 4) return false;
+    for (std::string_view device : NumberedDeviceNames) {
+        if (!EqualsUpperAscii(base.substr(0, 3), device)) continue;
+        for (std::string_view digit : PortDigits) {
+            if (base.substr(3) == digit) return true;
+        }
+    }
+    return false;
+}
+
+// Names Windows would not make as typed: it strips a trailing dot or blank (so "Q1 ." would
+// become Q1 and ". ." the target itself), refuses control characters, and opens devices.
+bool IsLegalFolderName(const char* name) {
+    const std::string_view text = name;
+    if (text.back() == '.' || text.back() == ' ') return false;
+    for (unsigned char c : text) {
+        if (c < 0x20) return false;
+    }
+    return !IsReservedDeviceName(text);
+}
 
 // Leading and trailing blanks go; a blank is the space character only.
 void RemoveOuterBlanks(char* text) {
@@ -177,11 +226,11 @@ bool CheckFolderNames() {
             ShowFormattedError("\"%s\" contains \"%c\" which is not legal in a folder name.", name, *illegal);
             return false;
         }
-        if (std::strlen(name) > MaxFolderNameLength) {
+        if (Utf16Length(name) > MaxFolderNameLength) {
             ShowFormattedError("\"%s\" is longer than 215 characters, the maximum length advised by Microsoft.", name);
             return false;
         }
-        if (IsOnlyDots(name)) {
+        if (!IsLegalFolderName(name)) {
             ShowFormattedError("\"%s\" is not a legal folder name.", name);
             return false;
         }
@@ -200,7 +249,8 @@ void StripLastPathPart(char* path) {
 
 bool CreateFolderTree() {
     const char* target = TargetPath.get();
-    const std::size_t capacity = std::strlen(target) + 780;
+    // Room for 780 more characters of UTF-8, up to three bytes each.
+    const std::size_t capacity = std::strlen(target) + 780 * 3;
     std::unique_ptr<char[]> WorkPath(new (std::nothrow) char[capacity]);
     if (!WorkPath) {
         LastCreationError = sys::kErrorNotEnoughMemory;

@@ -16,7 +16,7 @@ struct SpecNode {
 
 extern std::unique_ptr<SpecNode> SpecList;
 
-constexpr int MaxFolderNameLength = 215;
+constexpr std::size_t MaxFolderNameLength = 215;
 
 // Windows' reason for the last folder that could not be created; the message names only the folder.
 extern sys::Error LastCreationError;

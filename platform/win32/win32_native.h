@@ -12,6 +12,7 @@
 
 #include "toolkit.h"
 #include "win32_handles.h"
+#include "win32_text.h"
 
 namespace win32 {
 
@@ -27,7 +28,7 @@ inline win::WindowHandle ToHandle(HWND window) {
 // Creates a font from its description; throws ui::Exception when GDI refuses.
 UniqueFont MakeFont(const ui::Font& font);
 
-std::string WindowText(HWND window);
+std::optional<std::string> WindowText(HWND window);
 
 // Runs an event handler; an exception must not unwind through user32's frames, so it is
 // shown by the application object here and the program goes on.
@@ -42,7 +43,7 @@ struct ui::Control::Native {
     HWND edit = nullptr;    // a combo box's child edit control, which holds the focus and the text
     bool transparent = false;
     bool linkColour = false;
-    int maxLength = 0;
+    WNDPROC previousProc = nullptr;  // of the window this control subclasses, if any
     // A WM_COMMAND notification code from this control (BN_CLICKED, STN_CLICKED).
     std::function<void(WORD code)> onNotify;
     // Member order matters: the window goes before the font it uses.
@@ -64,7 +65,7 @@ struct ui::Form::Native {
     win32::UniqueFont font;       // the form's own font, answered to WM_GETFONT
     win32::UniqueWindow tooltip;  // one per form, created unowned with the first hint
 
-    // The form's own handling of a message; nothing means DefWindowProcA's.
+    // The form's own handling of a message; nothing means DefWindowProcW's.
     std::optional<LRESULT> HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     ui::Control::Native* FindControl(HWND window) const;
     ui::Control::Native* FindControl(const ui::Control& control) const;
@@ -94,5 +95,5 @@ struct ui::Application::Native {
     bool terminated = false;
     bool mainFormCreated = false;  // the first form created while the application exists is the main form
     ui::Form* mainForm = nullptr;
-    std::string title;
+    std::wstring title;
 };

@@ -1,12 +1,12 @@
-// system.h on real Win32: folders, the options file and the program's folder.
+// system.h on real Win32: folders, the options file, the program's folder and the code page.
 #include <windows.h>
 
 #include <algorithm>
 #include <string>
-#include <string_view>
 
 #include "system.h"
 #include "win32_handles.h"
+#include "win32_text.h"
 
 static_assert(sys::kErrorFileNotFound == ERROR_FILE_NOT_FOUND);
 static_assert(sys::kErrorPathNotFound == ERROR_PATH_NOT_FOUND);
@@ -15,16 +15,19 @@ static_assert(sys::kErrorNotEnoughMemory == ERROR_NOT_ENOUGH_MEMORY);
 static_assert(sys::kErrorSharingViolation == ERROR_SHARING_VIOLATION);
 static_assert(sys::kErrorAlreadyExists == ERROR_ALREADY_EXISTS);
 static_assert(sys::kErrorFilenameTooLong == ERROR_FILENAME_EXCED_RANGE);
+static_assert(sys::kErrorFileTooLarge == ERROR_FILE_TOO_LARGE);
 
 namespace sys {
 
 namespace {
 
-// The folder part of a path, separator included, so that "C:\x" gives the root "C:\"; a bare
-// name lies in the current folder.
-std::string FolderOf(const std::string& path) {
-    const std::size_t separator = path.find_last_of("\\/");
-    if (separator == std::string::npos) return ".\\";
+constexpr int kExclusiveUseAttempts = 40;
+constexpr unsigned kExclusiveUseWaitMs = 50;
+
+// The folder part of a path, separator included, so that "C:\x" gives the root "C:\".
+std::wstring FolderOf(const std::wstring& path) {
+    const std::size_t separator = path.find_last_of(L"\\/");
+    if (separator == std::wstring::npos) return L".\\";
     return path.substr(0, separator + 1);
 }
 
@@ -44,24 +47,44 @@ bool WriteAll(HANDLE file, const std::string& bytes) {
     return true;
 }
 
+// The code page's conversion, without its best-fit look-alikes; a UTF-8 code page takes the flags
+// of UTF-8 itself.
+bool ToCodePage(const std::wstring& wide, std::string* bytes) {
+    bytes->clear();
+    if (wide.empty()) return true;
+    const bool utf8 = ::GetACP() == CP_UTF8;
+    const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
+    BOOL usedDefault = FALSE;
+    BOOL* usedDefaultOut = utf8 ? nullptr : &usedDefault;
+    const int length = ::WideCharToMultiByte(CP_ACP, flags, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
+                                             nullptr, usedDefaultOut);
+    if (length <= 0 || usedDefault) return false;
+    bytes->assign(static_cast<std::size_t>(length), '\0');
+    ::WideCharToMultiByte(CP_ACP, flags, wide.data(), static_cast<int>(wide.size()), bytes->data(), length, nullptr,
+                          nullptr);
+    return true;
+}
+
 }  // namespace
 
 Error CreateFolder(const char* path) {
-    return ::CreateDirectoryA(path, nullptr) ? kSuccess : LastError();
+    return ::CreateDirectoryW(win32::Wide(path).c_str(), nullptr) ? kSuccess : LastError();
 }
 
 bool IsFolder(const char* path) {
-    const DWORD attributes = ::GetFileAttributesA(path);
+    const DWORD attributes = ::GetFileAttributesW(win32::Wide(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-Error ReadWholeFile(const char* path, std::string* bytes) {
-    win32::UniqueFile file(::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+Error ReadWholeFile(const char* path, std::size_t limit, std::string* bytes) {
+    // Sharing delete as well, so that a save by another copy can replace the file meanwhile.
+    win32::UniqueFile file(::CreateFileW(win32::Wide(path).c_str(), GENERIC_READ,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                          FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return LastError();
     LARGE_INTEGER size;
     if (!::GetFileSizeEx(file.get(), &size)) return LastError();
-    if (size.QuadPart > 0x7FFFFFFF) return ERROR_FILE_TOO_LARGE;
+    if (static_cast<unsigned long long>(size.QuadPart) > limit) return ERROR_FILE_TOO_LARGE;
     std::string contents(static_cast<std::size_t>(size.QuadPart), '\0');
     std::size_t filled = 0;
     while (filled < contents.size()) {
@@ -77,42 +100,83 @@ Error ReadWholeFile(const char* path, std::string* bytes) {
 }
 
 Error ReplaceFileContents(const char* path, const std::string& bytes) {
-    // MoveFileExA would refuse a read-only target anyway; refusing first writes nothing at all.
-    const DWORD targetAttributes = ::GetFileAttributesA(path);
+    const std::wstring target = win32::Wide(path);
+    // MoveFileExW would refuse a read-only target anyway; refusing first writes nothing at all.
+    const DWORD targetAttributes = ::GetFileAttributesW(target.c_str());
     if (targetAttributes != INVALID_FILE_ATTRIBUTES &&
         (targetAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
         return ERROR_ACCESS_DENIED;
     }
-    // GetTempFileNameA creates the file, in the target's folder so that the move is a rename;
+    // GetTempFileNameW creates the file, in the target's folder so that the move is a rename;
     // it fails when that folder is missing or cannot be written.
-    char tempPath[MAX_PATH];
-    if (::GetTempFileNameA(FolderOf(path).c_str(), "qlt", 0, tempPath) == 0) return LastError();
-    win32::ScopeExit removeTemp([&tempPath] { ::DeleteFileA(tempPath); });
+    wchar_t tempPath[MAX_PATH];
+    if (::GetTempFileNameW(FolderOf(target).c_str(), L"qlt", 0, tempPath) == 0) return LastError();
+    win32::ScopeExit removeTemp([&tempPath] { ::DeleteFileW(tempPath); });
 
     win32::UniqueFile file(
-        ::CreateFileA(tempPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ::CreateFileW(tempPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return LastError();
     if (!WriteAll(file.get(), bytes) || !::FlushFileBuffers(file.get())) return LastError();
     if (!::CloseHandle(file.release())) return LastError();
 
-    if (!::MoveFileExA(tempPath, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return LastError();
+    if (!::MoveFileExW(tempPath, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return LastError();
+    }
     removeTemp.Dismiss();
     return kSuccess;
 }
 
-std::string ProgramFolder() {
-    // The program's path is the first token of the command line, quoted or not; the
-    // arguments after it may hold backslashes of their own.
-    const std::string_view line = ::GetCommandLineA();
-    std::string_view program;
-    if (!line.empty() && line[0] == '"') {
-        program = line.substr(1, line.find('"', 1) - 1);
-    } else {
-        program = line.substr(0, line.find_first_of(" \t"));
+// A lock file beside the path, open without sharing and gone when closed.
+ExclusiveUse::ExclusiveUse(const char* path) {
+    const std::wstring lockPath = win32::Wide(path) + L".lock";
+    for (int attempt = 1;; ++attempt) {
+        const HANDLE lock = ::CreateFileW(lockPath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                                          FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        if (lock != INVALID_HANDLE_VALUE) {
+            handle_ = reinterpret_cast<std::intptr_t>(lock);
+            return;
+        }
+        error_ = LastError();
+        const bool held = error_ == ERROR_SHARING_VIOLATION || error_ == ERROR_ACCESS_DENIED;
+        if (!held || attempt == kExclusiveUseAttempts) return;
+        ::Sleep(kExclusiveUseWaitMs);
     }
-    const std::size_t lastBackslash = program.rfind('\\');
-    if (lastBackslash == std::string_view::npos) return {};
-    return std::string(program.substr(0, lastBackslash + 1));
+}
+
+ExclusiveUse::~ExclusiveUse() {
+    if (error_ == kSuccess) ::CloseHandle(reinterpret_cast<HANDLE>(handle_));
+}
+
+void Sleep(unsigned milliseconds) {
+    ::Sleep(milliseconds);
+}
+
+std::string ProgramFolder() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) return {};
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(path.size() * 2);  // a long path: the name was cut
+    }
+    path.erase(path.find_last_of(L'\\') + 1);
+    return win32::Utf8(path).value_or(std::string());
+}
+
+bool ToAnsiCodePage(const std::string& utf8, std::string* ansi) {
+    const std::wstring wide = win32::Wide(utf8);
+    return (!wide.empty() || utf8.empty()) && ToCodePage(wide, ansi);
+}
+
+std::string FromAnsiCodePage(const std::string& ansi) {
+    if (ansi.empty()) return {};
+    const int length = ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(std::max(length, 0)), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(), length);
+    return win32::Utf8(wide).value_or(std::string());
 }
 
 }  // namespace sys

@@ -11,6 +11,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <new>
 #include <string>
 #include <utility>
 #include <vector>
@@ -20,7 +21,7 @@
 
 namespace {
 
-constexpr char kFormClassName[] = "QuilletForm";
+constexpr wchar_t kFormClassName[] = L"QuilletForm";
 constexpr int kModalResultCancel = 2;  // IDCANCEL: the form was closed, not answered
 constexpr COLORREF kLinkColour = RGB(0, 0, 255);
 
@@ -29,7 +30,7 @@ std::vector<ui::Form*> g_forms;  // every live form, in creation order
 ATOM g_formClass = 0;
 
 HINSTANCE ModuleInstance() {
-    return ::GetModuleHandleA(nullptr);
+    return ::GetModuleHandleW(nullptr);
 }
 
 ui::Application::Native* ApplicationState() {
@@ -43,8 +44,8 @@ bool ApplicationTerminated() {
 
 ui::Form::Native* FormOfWindow(HWND window) {
     if (window == nullptr || g_formClass == 0) return nullptr;
-    if (static_cast<ATOM>(::GetClassLongPtrA(window, GCW_ATOM)) != g_formClass) return nullptr;
-    return reinterpret_cast<ui::Form::Native*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (static_cast<ATOM>(::GetClassLongPtrW(window, GCW_ATOM)) != g_formClass) return nullptr;
+    return reinterpret_cast<ui::Form::Native*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
 bool CanFocus(const ui::Control::Native& control) {
@@ -54,12 +55,12 @@ bool CanFocus(const ui::Control::Native& control) {
 }
 
 bool IsTabStop(const ui::Control::Native& control) {
-    return (::GetWindowLongA(control.window.get(), GWL_STYLE) & WS_TABSTOP) != 0 && CanFocus(control);
+    return (::GetWindowLongW(control.window.get(), GWL_STYLE) & WS_TABSTOP) != 0 && CanFocus(control);
 }
 
 bool IsDefaultButton(const ui::Control::Native& control) {
     return control.kind == win32::ControlKind::Button &&
-           (::GetWindowLongA(control.window.get(), GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+           (::GetWindowLongW(control.window.get(), GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
 }
 
 LRESULT ColourStatic(const ui::Control::Native& control, HDC dc) {
@@ -90,36 +91,36 @@ bool PreTranslateKey(const MSG& message) {
 void DispatchOne(const MSG& message) {
     if (PreTranslateKey(message)) return;
     ::TranslateMessage(&message);
-    ::DispatchMessageA(&message);
+    ::DispatchMessageW(&message);
 }
 
 LRESULT CALLBACK FormWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
-        auto* form = static_cast<ui::Form::Native*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        auto* form = static_cast<ui::Form::Native*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         form->window = window;
-        ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
     }
-    auto* form = reinterpret_cast<ui::Form::Native*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (form == nullptr) return ::DefWindowProcA(window, message, wParam, lParam);
+    auto* form = reinterpret_cast<ui::Form::Native*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (form == nullptr) return ::DefWindowProcW(window, message, wParam, lParam);
     if (message == WM_NCDESTROY) {
-        ::SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
         form->window = nullptr;
-        return ::DefWindowProcA(window, message, wParam, lParam);
+        return ::DefWindowProcW(window, message, wParam, lParam);
     }
     if (const std::optional<LRESULT> result = form->HandleMessage(message, wParam, lParam)) return *result;
-    return ::DefWindowProcA(window, message, wParam, lParam);
+    return ::DefWindowProcW(window, message, wParam, lParam);
 }
 
 void RegisterFormClass() {
     if (g_formClass != 0) return;
-    WNDCLASSEXA windowClass{};
+    WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = FormWindowProc;
     windowClass.hInstance = ModuleInstance();
-    windowClass.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = kFormClassName;
-    g_formClass = ::RegisterClassExA(&windowClass);
+    g_formClass = ::RegisterClassExW(&windowClass);
     if (g_formClass == 0) throw ui::Exception("The window class for Quillet's windows could not be registered.");
 }
 
@@ -127,25 +128,25 @@ void RegisterFormClass() {
 // icons of LR_SHARED are never destroyed.
 void SetProgramIcon(HWND window) {
     const auto load = [](int sizeMetricX, int sizeMetricY) {
-        return static_cast<HICON>(::LoadImageA(ModuleInstance(), MAKEINTRESOURCEA(IDI_QUILLET), IMAGE_ICON,
+        return static_cast<HICON>(::LoadImageW(ModuleInstance(), MAKEINTRESOURCEW(IDI_QUILLET), IMAGE_ICON,
                                                ::GetSystemMetrics(sizeMetricX), ::GetSystemMetrics(sizeMetricY),
                                                LR_SHARED));
     };
     if (HICON smallIcon = load(SM_CXSMICON, SM_CYSMICON)) {
-        ::SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
+        ::SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
     }
     if (HICON bigIcon = load(SM_CXICON, SM_CYICON)) {
-        ::SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));
+        ::SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));
     }
 }
 
-std::string ProgramName() {
-    char path[MAX_PATH] = "";
-    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string name = path;
-    name.erase(0, name.find_last_of("\\/") + 1);
-    const std::size_t dot = name.find_last_of('.');
-    if (dot != std::string::npos && dot > 0) name.erase(dot);
+std::wstring ProgramName() {
+    wchar_t path[MAX_PATH] = L"";
+    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring name = path;
+    name.erase(0, name.find_last_of(L"\\/") + 1);
+    const std::size_t dot = name.find_last_of(L'.');
+    if (dot != std::wstring::npos && dot > 0) name.erase(dot);
     return name;
 }
 
@@ -167,19 +168,19 @@ namespace win32 {
 
 UniqueFont MakeFont(const ui::Font& font) {
     // The program asks for "Courier New" in the ANSI character set; every other face takes the default one.
-    const bool ansi = ::lstrcmpiA(font.face, "Courier New") == 0;
-    UniqueFont made(::CreateFontA(font.height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, font.italic ? TRUE : FALSE,
+    const bool ansi = std::string_view(font.face) == "Courier New";
+    UniqueFont made(::CreateFontW(font.height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, font.italic ? TRUE : FALSE,
                                   font.underline ? TRUE : FALSE, FALSE, ansi ? ANSI_CHARSET : DEFAULT_CHARSET,
                                   OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                                  font.face));
+                                  Wide(font.face).c_str()));
     if (!made) throw ui::Exception(std::string("The font \"") + font.face + "\" could not be created.");
     return made;
 }
 
-std::string WindowText(HWND window) {
-    std::string text(static_cast<std::size_t>(::GetWindowTextLengthA(window)) + 1, '\0');
-    text.resize(static_cast<std::size_t>(::GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
-    return text;
+std::optional<std::string> WindowText(HWND window) {
+    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return Utf8(text);
 }
 
 void RunHandler(const std::function<void()>& handler) {
@@ -262,21 +263,22 @@ void ui::Form::Native::AddControl(ui::Control::Native& control, const char* hint
     if (!tooltip) {
         // Unowned: a tooltip owned by the main window keeps SetWindowPos(HWND_TOPMOST) from
         // taking effect under Wine.
-        tooltip.reset(::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
+        tooltip.reset(::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                                         WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
                                         CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, ModuleInstance(), nullptr));
         if (!tooltip) throw ui::Exception("The tooltip window could not be created.");
     }
     // The combo box's child edit takes the mouse over most of the control: it gets the hint too.
+    std::wstring text = win32::Wide(hint);
     for (HWND tool : {control.window.get(), control.edit}) {
         if (tool == nullptr) continue;
-        TOOLINFOA info{};
-        info.cbSize = TTTOOLINFOA_V2_SIZE;  // no common-controls-6 manifest: the documented V2 size
+        TOOLINFOW info{};
+        info.cbSize = TTTOOLINFOW_V2_SIZE;  // no common-controls-6 manifest: the documented V2 size
         info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
         info.hwnd = ::GetParent(tool);
         info.uId = reinterpret_cast<UINT_PTR>(tool);
-        info.lpszText = const_cast<char*>(hint);
-        ::SendMessageA(tooltip.get(), TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
+        info.lpszText = text.data();  // the tooltip keeps its own copy
+        ::SendMessageW(tooltip.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
     }
 }
 
@@ -288,11 +290,11 @@ void ui::Form::Native::RemoveControl(ui::Control::Native& control) {
     if (!tooltip) return;
     for (HWND tool : {control.window.get(), control.edit}) {
         if (tool == nullptr) continue;
-        TOOLINFOA info{};
-        info.cbSize = TTTOOLINFOA_V2_SIZE;
+        TOOLINFOW info{};
+        info.cbSize = TTTOOLINFOW_V2_SIZE;
         info.hwnd = ::GetParent(tool);
         info.uId = reinterpret_cast<UINT_PTR>(tool);
-        ::SendMessageA(tooltip.get(), TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&info));
+        ::SendMessageW(tooltip.get(), TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&info));
     }
 }
 
@@ -336,7 +338,7 @@ void ui::Form::Native::MoveFocus(bool backward) {
 bool ui::Form::Native::HandleEnter(HWND focus) {
     ui::Control::Native* focused = ControlContaining(focus);
     if (focused != nullptr && focused->kind == win32::ControlKind::ComboBox &&
-        ::SendMessageA(focused->window.get(), CB_GETDROPPEDSTATE, 0, 0) != FALSE) {
+        ::SendMessageW(focused->window.get(), CB_GETDROPPEDSTATE, 0, 0) != FALSE) {
         return false;  // the open list takes Enter to pick its item
     }
     if (focused != nullptr && focused->kind == win32::ControlKind::Button) {
@@ -390,7 +392,7 @@ ui::Form::Form(const CreateArgs& args) : native_(std::make_unique<Native>()) {
                            ? win32::ToHwnd(application->mainForm->Handle())
                            : nullptr;
     const HWND window =
-        ::CreateWindowExA(exStyle, kFormClassName, args.caption, style, args.left, args.top, frame.right - frame.left,
+        ::CreateWindowExW(exStyle, kFormClassName, win32::Wide(args.caption).c_str(), style, args.left, args.top, frame.right - frame.left,
                           frame.bottom - frame.top, owner, nullptr, ModuleInstance(), &native);
     if (window == nullptr) {
         throw ui::Exception(std::string("The window \"") + args.caption + "\" could not be created.");
@@ -472,7 +474,7 @@ int ui::Form::ShowModal() {
 
     MSG message;
     while (native.modalRunning && !ApplicationTerminated()) {
-        const BOOL got = ::GetMessageA(&message, nullptr, 0, 0);
+        const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
         if (got == -1) break;
         if (got == 0) {
             // WM_QUIT belongs to the outer loop: post it again for Run to see.
@@ -489,12 +491,8 @@ int ui::Form::ShowModal() {
     return kModalResultCancel;
 }
 
-std::string ui::Form::Caption() const {
-    return win32::WindowText(win32::ToHwnd(handle_));
-}
-
 void ui::Form::SetCaption(const std::string& caption) {
-    ::SetWindowTextA(win32::ToHwnd(handle_), caption.c_str());
+    ::SetWindowTextW(win32::ToHwnd(handle_), win32::Wide(caption).c_str());
 }
 
 namespace {
@@ -546,14 +544,6 @@ void ui::Form::SetActiveControl(Control& control) {
     }
 }
 
-ui::Control* ui::Form::FocusedControl() const {
-    const Native& native = *native_;
-    if (::GetActiveWindow() == win32::ToHwnd(handle_)) {
-        if (ui::Control::Native* focused = native.ControlContaining(::GetFocus())) return focused->control;
-    }
-    return native.focusControl != nullptr ? native.focusControl->control : nullptr;
-}
-
 // ---------------------------------------------------------------------------------------------
 // Timer: SetTimer on the form's window; WM_TIMER is dispatched by whichever loop runs.
 
@@ -578,10 +568,6 @@ bool ui::Timer::Enabled() const {
 void ui::Timer::SetEnabled(bool enabled) {
     native_->enabled = enabled;
     ArmTimer(win32::ToHwnd(form_.Handle()), *native_);
-}
-
-unsigned ui::Timer::Interval() const {
-    return native_->interval;
 }
 
 void ui::Timer::SetInterval(unsigned milliseconds) {
@@ -613,7 +599,7 @@ ui::Application& ui::Application::Instance() {
 void ui::Application::Run() {
     MSG message;
     while (!native_->terminated) {
-        const BOOL got = ::GetMessageA(&message, nullptr, 0, 0);
+        const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
         if (got == 0 || got == -1) break;
         DispatchOne(message);
     }
@@ -623,11 +609,10 @@ void ui::Application::ShowException(const std::exception& error) {
     const HWND owner = native_->mainForm != nullptr && native_->mainForm->Visible()
                            ? win32::ToHwnd(native_->mainForm->Handle())
                            : nullptr;
-    ::MessageBoxA(owner, error.what(), native_->title.c_str(), MB_OK | MB_ICONSTOP);
-}
-
-bool ui::Application::Terminated() const {
-    return native_->terminated;
+    const char* text = dynamic_cast<const std::bad_alloc*>(&error) != nullptr
+                           ? "Quillet ran out of memory and could not finish what it was doing."
+                           : error.what();
+    ::MessageBoxW(owner, win32::Wide(text).c_str(), native_->title.c_str(), MB_OK | MB_ICONSTOP);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -646,8 +631,10 @@ void ui::Beep() {
 }
 
 int ui::AnsiCompareText(const std::string& a, const std::string& b) {
-    const int result = ::CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()),
-                                        b.data(), static_cast<int>(b.size()));
-    if (result == 0) return a.compare(b);  // only for arguments CompareStringA rejects
+    const std::wstring wideA = win32::Wide(a);
+    const std::wstring wideB = win32::Wide(b);
+    const int result = ::CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, wideA.data(), static_cast<int>(wideA.size()),
+                                        wideB.data(), static_cast<int>(wideB.size()));
+    if (result == 0) return a.compare(b);  // only for arguments CompareStringW rejects
     return result - CSTR_EQUAL;
 }

@@ -5,16 +5,17 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include <algorithm>
+
+#include "win32_text.h"
 #include "winapi.h"
 
 static_assert(win::kSwpNoSize == SWP_NOSIZE);
 static_assert(win::kSwpNoMove == SWP_NOMOVE);
 static_assert(win::kMbOk == MB_OK);
-static_assert(win::kWmGetText == WM_GETTEXT);
 static_assert(win::kSwShowNormal == SW_SHOWNORMAL);
 static_assert(win::kCsidlPersonal == CSIDL_PERSONAL);
 static_assert(win::kCsidlDesktopDirectory == CSIDL_DESKTOPDIRECTORY);
-static_assert(win::kMaxPath == MAX_PATH);
 
 namespace win {
 
@@ -33,13 +34,21 @@ WindowHandle GetForegroundWindow() {
     return Portable(::GetForegroundWindow());
 }
 
-WindowHandle FindWindowExA(WindowHandle parent, WindowHandle childAfter, const char* className,
+WindowHandle FindWindowExW(WindowHandle parent, WindowHandle childAfter, const char* className,
                            const char* windowName) {
-    return Portable(::FindWindowExA(Native(parent), Native(childAfter), className, windowName));
+    return Portable(::FindWindowExW(Native(parent), Native(childAfter), win32::Wide(className).c_str(),
+                                    windowName != nullptr ? win32::Wide(windowName).c_str() : nullptr));
 }
 
-std::intptr_t SendMessageA(WindowHandle window, unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
-    return ::SendMessageA(Native(window), message, wParam, lParam);
+bool GetWindowTextTimeout(WindowHandle window, std::string* text, unsigned timeoutMs) {
+    wchar_t buffer[MAX_PATH] = L"";
+    DWORD_PTR copied = 0;
+    if (!::SendMessageTimeoutW(Native(window), WM_GETTEXT, MAX_PATH, reinterpret_cast<LPARAM>(buffer),
+                               SMTO_ABORTIFHUNG | SMTO_BLOCK, timeoutMs, &copied)) {
+        return false;
+    }
+    *text = win32::Utf8(std::wstring_view(buffer, std::min<DWORD_PTR>(copied, MAX_PATH - 1))).value_or(std::string());
+    return true;
 }
 
 bool IsWindow(WindowHandle window) {
@@ -57,25 +66,33 @@ bool SetWindowPos(WindowHandle window, WindowHandle insertAfter, int x, int y, i
     return ::SetWindowPos(Native(window), Native(insertAfter), x, y, cx, cy, flags) != FALSE;
 }
 
-int MessageBoxA(WindowHandle owner, const char* text, const char* caption, unsigned type) {
-    return ::MessageBoxA(Native(owner), text, caption, type);
+Rect MonitorRectFromRect(const Rect& window) {
+    const RECT native{window.left, window.top, window.right, window.bottom};
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    ::GetMonitorInfoW(::MonitorFromRect(&native, MONITOR_DEFAULTTONEAREST), &info);
+    return {info.rcMonitor.left, info.rcMonitor.top, info.rcMonitor.right, info.rcMonitor.bottom};
 }
 
-bool SHGetSpecialFolderPathA(WindowHandle owner, char* path, int csidl, bool create) {
-    return ::SHGetSpecialFolderPathA(Native(owner), path, csidl, create ? TRUE : FALSE) != FALSE;
+int MessageBoxW(WindowHandle owner, const char* text, const char* caption, unsigned type) {
+    return ::MessageBoxW(Native(owner), win32::Wide(text).c_str(), win32::Wide(caption).c_str(), type);
 }
 
-bool PathIsDirectoryA(const char* path) {
-    return ::PathIsDirectoryA(path) != FALSE;
+bool SHGetSpecialFolderPathW(WindowHandle owner, std::string* path, int csidl, bool create) {
+    wchar_t buffer[MAX_PATH] = L"";
+    if (!::SHGetSpecialFolderPathW(Native(owner), buffer, csidl, create ? TRUE : FALSE)) return false;
+    *path = win32::Utf8(buffer).value_or(std::string());
+    return true;
 }
 
-void ShellExecuteA(WindowHandle owner, const char* verb, const char* file, const char* parameters,
+bool PathIsDirectoryW(const char* path) {
+    return ::PathIsDirectoryW(win32::Wide(path).c_str()) != FALSE;
+}
+
+void ShellExecuteW(WindowHandle owner, const char* verb, const char* file, const char* parameters,
                    const char* directory, int showCommand) {
-    ::ShellExecuteA(Native(owner), verb, file, parameters, directory, showCommand);
-}
-
-char* lstrcatA(char* text, const char* tail) {
-    return ::lstrcatA(text, tail);
+    ::ShellExecuteW(Native(owner), win32::Wide(verb).c_str(), win32::Wide(file).c_str(),
+                    win32::Wide(parameters).c_str(), win32::Wide(directory).c_str(), showCommand);
 }
 
 void Sleep(unsigned milliseconds) {

@@ -92,11 +92,12 @@ Error CreateFolder(const char* path) {
 
 bool IsFolder(const char* path) { return fake::IsFolder(path); }
 
-Error ReadWholeFile(const char* path, std::string* bytes) {
+Error ReadWholeFile(const char* path, std::size_t limit, std::string* bytes) {
     if (const Error fault = fake::Fault(fake::TheVolume().readFaults, path)) return fault;
     const fake::Entry* entry = fake::Find(path);
     if (entry == nullptr) return kErrorFileNotFound;
     if (entry->folder) return kErrorAccessDenied;
+    if (entry->bytes.size() > limit) return kErrorFileTooLarge;
     *bytes = entry->bytes;
     return kSuccess;
 }
@@ -110,6 +111,41 @@ Error ReplaceFileContents(const char* path, const std::string& bytes) {
     return kSuccess;
 }
 
+ExclusiveUse::ExclusiveUse(const char*) : error_(fake::TheVolume().exclusiveUseFault) {}
+ExclusiveUse::~ExclusiveUse() = default;
+
+void Sleep(unsigned) {}
+
 std::string ProgramFolder() { return fake::TheVolume().programFolder; }
+
+// The fake's code page is Latin-1: the first 256 characters, one byte each.
+bool ToAnsiCodePage(const std::string& utf8, std::string* ansi) {
+    ansi->clear();
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        if (lead < 0x80) {
+            *ansi += utf8[i];
+        } else if ((lead == 0xC2 || lead == 0xC3) && i + 1 < utf8.size()) {
+            *ansi += static_cast<char>(((lead & 0x03) << 6) | (utf8[++i] & 0x3F));
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string FromAnsiCodePage(const std::string& ansi) {
+    std::string utf8;
+    for (char c : ansi) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80) {
+            utf8 += c;
+        } else {
+            utf8 += static_cast<char>(0xC0 | (byte >> 6));
+            utf8 += static_cast<char>(0x80 | (byte & 0x3F));
+        }
+    }
+    return utf8;
+}
 
 }  // namespace sys

@@ -21,6 +21,7 @@ struct Volume {
     std::map<std::string, sys::Error> createFaults;   // CreateFolder of this path fails so
     std::map<std::string, sys::Error> readFaults;     // ReadWholeFile of this path fails so
     std::map<std::string, sys::Error> replaceFaults;  // ReplaceFileContents breaks off: the file stays as it was
+    sys::Error exclusiveUseFault = sys::kSuccess;     // another copy holds the options file
     std::string programFolder = "C:\\Program Files\\Quillet\\";
     int createCalls = 0;
 };
