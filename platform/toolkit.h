@@ -123,6 +123,8 @@ public:
     int ItemCount() const;
     std::string Item(int index) const;
     void AddItem(const std::string& item);  // at its sorted place when sorted
+    // Many at once, in time linear in their number (up to the sort).
+    void AddItems(const std::vector<std::string>& items);
     void DeleteItem(int index);
     std::vector<std::string> Items() const;  // in list order
 };

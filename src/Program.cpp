@@ -15,7 +15,7 @@ void RunWindows() {
     TfrmNoAddressBarQuery noAddressBarDialog;
     // Read before the window takes any input, so that no save can replace the stored
     // options and history before they are known.
-    for (const std::string& entry : LoadOptions()) mainWindow.ComboBox1.AddItem(entry);
+    mainWindow.ComboBox1.AddItems(LoadOptions());
     ApplyOptionsToControls();
     ui::Application::Instance().Run();
 }

@@ -5,7 +5,9 @@
 // of the control (of the child edit for a combo box), installed with user32 alone.
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "win32_native.h"
 
@@ -256,6 +258,29 @@ std::string ui::ComboBox::Item(int index) const {
 
 void ui::ComboBox::AddItem(const std::string& item) {
     ::SendMessageW(native_->window.get(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(win32::Wide(item).c_str()));
+}
+
+void ui::ComboBox::AddItems(const std::vector<std::string>& items) {
+    const HWND window = native_->window.get();
+    std::vector<std::wstring> wide;
+    wide.reserve(items.size());
+    std::size_t characters = 0;
+    for (const std::string& item : items) {
+        wide.push_back(win32::Wide(item));
+        characters += wide.back().size() + 1;
+    }
+    // Sorted here the way the list sorts, each one goes at the end: no search, nothing moved.
+    const bool sorted = (::GetWindowLongW(window, GWL_STYLE) & CBS_SORT) != 0;
+    if (sorted) {
+        std::stable_sort(wide.begin(), wide.end(), [](const std::wstring& a, const std::wstring& b) {
+            return ::CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()), b.data(),
+                                    static_cast<int>(b.size())) == CSTR_LESS_THAN;
+        });
+    }
+    ::SendMessageW(window, CB_INITSTORAGE, wide.size(), characters * sizeof(wchar_t));
+    for (const std::wstring& item : wide) {
+        ::SendMessageW(window, CB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(item.c_str()));
+    }
 }
 
 void ui::ComboBox::DeleteItem(int index) {
