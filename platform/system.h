@@ -21,10 +21,29 @@ constexpr Error kErrorAlreadyExists = 183;
 constexpr Error kErrorFilenameTooLong = 206;
 constexpr Error kErrorFileTooLarge = 223;
 
-// Creates one folder whose parent exists.
-Error CreateFolder(const char* path);
+// What tells a folder from another that later takes its path: its volume and its file index.
+// All zero when Windows could not say.
+struct FolderIdentity {
+    std::uint32_t volume = 0;
+    std::uint64_t index = 0;
+    bool operator==(const FolderIdentity&) const = default;
+};
+
+// Creates one folder whose parent exists; `made` receives its identity.
+Error CreateFolder(const char* path, FolderIdentity* made);
 // Whether an entry of exactly this path exists and is a folder, whatever its attributes.
 bool IsFolder(const char* path);
+
+enum class Removal {
+    Removed,
+    Gone,      // nothing at that path any more: moved, renamed or deleted
+    NotEmpty,  // something was put into it
+    Replaced,  // another folder or a file has taken its path
+    Refused,   // Windows would not remove it (access denied, in use)
+};
+// Removes the folder at `path` only if it is still the folder `made`, and empty; never
+// anything else, whatever has happened at that path meanwhile.
+Removal RemoveFolder(const char* path, const FolderIdentity& made);
 
 // The file's exact bytes; kErrorFileTooLarge, with nothing read, when it holds more than `limit`.
 Error ReadWholeFile(const char* path, std::size_t limit, std::string* bytes);

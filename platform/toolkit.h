@@ -168,6 +168,21 @@ public:
     GroupBox(Form& form, const CreateArgs& args);
 };
 
+// An item added to the form's system menu (the menu of its title-bar icon, also Alt+Space).
+class SystemMenuItem {
+public:
+    SystemMenuItem(Form& form, const char* caption);  // "&" marks the item's key
+    SystemMenuItem(const SystemMenuItem&) = delete;
+    SystemMenuItem& operator=(const SystemMenuItem&) = delete;
+    ~SystemMenuItem();
+    void SetEnabled(bool enabled);  // a disabled item is greyed and cannot be chosen
+    std::function<void()> onClick;
+
+private:
+    Form& form_;
+    unsigned id_;
+};
+
 class Timer {
 public:
     static constexpr unsigned kDefaultInterval = 50;  // ms before the first tick

@@ -21,6 +21,7 @@ inline const WindowHandle kHwndTopmost = reinterpret_cast<WindowHandle>(static_c
 constexpr unsigned kSwpNoSize = 0x0001;
 constexpr unsigned kSwpNoMove = 0x0002;
 constexpr unsigned kMbOk = 0x0000;
+constexpr unsigned kMbIconInformation = 0x0040;
 constexpr int kSwShowNormal = 1;
 constexpr int kCsidlPersonal = 5;
 constexpr int kCsidlDesktopDirectory = 16;

@@ -143,7 +143,8 @@ TForm1::TForm1()
       btnQuit(*this, Form1Layout::btnQuit),
       btnConfig(*this, Form1Layout::btnConfig),
       btnHelp(*this, Form1Layout::btnHelp),
-      Timer1(*this, {}) {
+      Timer1(*this, {}),
+      mnuUndoLastCreation(*this, "&Undo last creation") {
     lblSiteLink.onClick = [this] { lblSiteLinkClick(); };
     btnHistoryAdd.onClick = [this] { btnHistoryAddClick(); };
     btnHistoryRemove.onClick = [this] { btnHistoryRemoveClick(); };
@@ -157,6 +158,8 @@ TForm1::TForm1()
         control->onKeyPress = [this](wchar_t& key) { ComboBox1KeyPress(key); };
     }
     Timer1.onTimer = [this] { Timer1Timer(); };
+    mnuUndoLastCreation.onClick = [this] { mnuUndoLastCreationClick(); };
+    mnuUndoLastCreation.SetEnabled(false);
     PlaceOverExplorerWindow();
     FormCreate();
     Form1 = this;
@@ -202,9 +205,13 @@ void TForm1::Timer1Timer() {
 bool TForm1::CreateFromSpec() {
     if (!ResolveTargetPath()) return false;
     const std::optional<std::string> text = ComboBox1.Text();
-    if (text) return CreateFromText(*text);
-    ShowError(NotUnicodeMessage);
-    return false;
+    if (!text) {
+        ShowError(NotUnicodeMessage);
+        return false;
+    }
+    const bool created = CreateFromText(*text);
+    mnuUndoLastCreation.SetEnabled(!LastCreatedFolders.empty());
+    return created;
 }
 
 void TForm1::btnQuitClick() { Close(); }
@@ -273,4 +280,12 @@ void TForm1::ComboBox1KeyPress(wchar_t& key) {
     ComboBox1.SetSelText("<>");
     ComboBox1.SetSelStart(ComboBox1.SelStart() - 1);
     key = 0;
+}
+
+void TForm1::mnuUndoLastCreationClick() {
+    if (LastCreatedFolders.empty()) return;  // the command can also come while the item is greyed
+    const std::string report = UndoLastCreation();
+    mnuUndoLastCreation.SetEnabled(false);
+    TimerPause pause(Timer1);
+    win::MessageBoxW(Handle(), report.c_str(), "Quillet", win::kMbOk | win::kMbIconInformation);
 }

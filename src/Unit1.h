@@ -32,6 +32,7 @@ public:
     ui::Button btnConfig;
     ui::Button btnHelp;
     ui::Timer Timer1;
+    ui::SystemMenuItem mnuUndoLastCreation;
 
 private:
     void PlaceOverExplorerWindow();
@@ -47,6 +48,7 @@ private:
     void btnHistoryRemoveClick();
     void lblSiteLinkClick();
     void ComboBox1KeyPress(wchar_t& key);
+    void mnuUndoLastCreationClick();
 };
 extern TForm1* Form1;
 

@@ -1,6 +1,8 @@
 #include "Unit2.h"
 
+#include <algorithm>
 #include <cstring>
+#include <map>
 #include <new>
 #include <string_view>
 
@@ -8,6 +10,7 @@
 
 std::unique_ptr<SpecNode> SpecList;
 sys::Error LastCreationError = sys::kSuccess;
+std::vector<CreatedFolder> LastCreatedFolders;
 
 namespace {
 
@@ -78,6 +81,43 @@ void RemoveOuterBlanks(char* text) {
     MoveTextLeft(text, first);
     std::size_t length = std::strlen(text);
     while (length > 0 && text[length - 1] == ' ') text[--length] = '\0';
+}
+
+// What a command made replaces the record when the command ends, even at a failure; a command
+// that made nothing leaves the record as it was.
+struct RecordOnExit {
+    std::vector<CreatedFolder> made;
+    ~RecordOnExit() {
+        if (!made.empty()) LastCreatedFolders = std::move(made);
+    }
+};
+
+std::size_t Depth(const std::string& path) { return static_cast<std::size_t>(std::count(path.begin(), path.end(), '\\')); }
+
+// "3 folders were removed." and one sentence for each reason that left folders in place.
+std::string UndoReport(int removed, const std::map<sys::Removal, int>& left) {
+    std::string report = removed == 0   ? "No folder was removed."
+                         : removed == 1 ? "1 folder was removed."
+                                        : std::to_string(removed) + " folders were removed.";
+    struct Reason {
+        sys::Removal removal;
+        const char* one;
+        const char* many;
+    };
+    static constexpr Reason Reasons[] = {
+        {sys::Removal::NotEmpty, "it is no longer empty", "they are no longer empty"},
+        {sys::Removal::Gone, "it is no longer there", "they are no longer there"},
+        {sys::Removal::Replaced, "something else has taken its place", "something else has taken their places"},
+        {sys::Removal::Refused, "Windows would not remove it", "Windows would not remove them"},
+    };
+    for (const Reason& reason : Reasons) {
+        const auto found = left.find(reason.removal);
+        if (found == left.end()) continue;
+        const int count = found->second;
+        report += " " + std::to_string(count) + (count == 1 ? " was left because " : " were left because ") +
+                  (count == 1 ? reason.one : reason.many) + ".";
+    }
+    return report;
 }
 
 bool ShowCreationFailure(const char* name, sys::Error error) {
@@ -258,6 +298,7 @@ bool CreateFolderTree() {
         return false;
     }
     std::strcpy(WorkPath.get(), target);
+    RecordOnExit record;
     const std::size_t targetLength = std::strlen(target);
     if (targetLength > 0 && WorkPath[targetLength - 1] == '\\') WorkPath[targetLength - 1] = '\0';
 
@@ -266,12 +307,37 @@ bool CreateFolderTree() {
             return ShowCreationFailure(node->name, sys::kErrorFilenameTooLong);
         }
         AppendPathPart(WorkPath.get(), node->name);
-        // Only a folder counts as present: a file of that name makes the creation fail.
-        if (!sys::IsFolder(WorkPath.get())) {
-            if (const sys::Error error = sys::CreateFolder(WorkPath.get())) return ShowCreationFailure(node->name, error);
+        // Made first, looked at only when that fails: only a folder counts as present, so a
+        // file of that name makes the creation fail.
+        sys::FolderIdentity identity;
+        const sys::Error error = sys::CreateFolder(WorkPath.get(), &identity);
+        if (error == sys::kSuccess) {
+            record.made.push_back({WorkPath.get(), identity});
+        } else if (error != sys::kErrorAlreadyExists || !sys::IsFolder(WorkPath.get())) {
+            return ShowCreationFailure(node->name, error);
         }
         if (node->levelChange == -1) continue;
         for (std::int32_t strip = 0; strip <= node->levelChange; ++strip) StripLastPathPart(WorkPath.get());
     }
     return true;
+}
+
+std::string UndoLastCreation() {
+    std::vector<CreatedFolder> folders = std::move(LastCreatedFolders);
+    LastCreatedFolders.clear();
+    // Deepest first, and among equals the last made first, so that each folder goes after its contents.
+    std::reverse(folders.begin(), folders.end());
+    std::stable_sort(folders.begin(), folders.end(),
+                     [](const CreatedFolder& a, const CreatedFolder& b) { return Depth(a.path) > Depth(b.path); });
+    int removed = 0;
+    std::map<sys::Removal, int> left;
+    for (const CreatedFolder& folder : folders) {
+        const sys::Removal removal = sys::RemoveFolder(folder.path.c_str(), folder.identity);
+        if (removal == sys::Removal::Removed) {
+            ++removed;
+        } else {
+            ++left[removal];
+        }
+    }
+    return UndoReport(removed, left);
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "system.h"
 
@@ -20,6 +21,18 @@ constexpr std::size_t MaxFolderNameLength = 215;
 
 // Windows' reason for the last folder that could not be created; the message names only the folder.
 extern sys::Error LastCreationError;
+
+// The folders the last create command that made any made itself (not those it passed over),
+// in the order it made them, as full paths, for as long as Quillet runs.
+struct CreatedFolder {
+    std::string path;
+    sys::FolderIdentity identity;
+};
+extern std::vector<CreatedFolder> LastCreatedFolders;
+
+// Removes the recorded folders, deepest first, each only while it is still the folder that was
+// made and still empty; empties the record and returns the message that says what happened.
+std::string UndoLastCreation();
 
 // The create command once the target folder is in TargetPath: copies `text` into a new
 // InputBuf, trims it and runs every stage. True when every folder exists at the end.

@@ -62,6 +62,7 @@ struct ui::Form::Native {
     ui::Control::Native* focusControl = nullptr;  // focused when the form becomes active
     std::vector<ui::Control::Native*> controls;   // in creation order, which is the tab order
     std::map<UINT_PTR, ui::Timer*> timers;
+    std::map<UINT, ui::SystemMenuItem*> systemMenuItems;  // by command id
     win32::UniqueFont font;       // the form's own font, answered to WM_GETFONT
     win32::UniqueWindow tooltip;  // one per form, created unowned with the first hint
 

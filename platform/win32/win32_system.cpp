@@ -67,8 +67,46 @@ bool ToCodePage(const std::wstring& wide, std::string* bytes) {
 
 }  // namespace
 
-Error CreateFolder(const char* path) {
-    return ::CreateDirectoryW(win32::Wide(path).c_str(), nullptr) ? kSuccess : LastError();
+namespace {
+
+// A handle on the folder itself (not its contents), asking for `access`.
+win32::UniqueFile OpenFolder(const std::wstring& path, DWORD access) {
+    return win32::UniqueFile(::CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                           nullptr, OPEN_EXISTING,
+                                           FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+}
+
+FolderIdentity IdentityOf(HANDLE folder) {
+    BY_HANDLE_FILE_INFORMATION information;
+    if (!::GetFileInformationByHandle(folder, &information)) return {};
+    if ((information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return {};
+    return {information.dwVolumeSerialNumber,
+            (static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow};
+}
+
+}  // namespace
+
+Error CreateFolder(const char* path, FolderIdentity* made) {
+    const std::wstring wide = win32::Wide(path);
+    if (!::CreateDirectoryW(wide.c_str(), nullptr)) return LastError();
+    const win32::UniqueFile folder = OpenFolder(wide, FILE_READ_ATTRIBUTES);
+    *made = folder ? IdentityOf(folder.get()) : FolderIdentity{};
+    return kSuccess;
+}
+
+Removal RemoveFolder(const char* path, const FolderIdentity& made) {
+    // Checked and removed through one handle, so that what is removed is what was checked.
+    const win32::UniqueFile folder = OpenFolder(win32::Wide(path), DELETE | FILE_READ_ATTRIBUTES);
+    if (!folder) {
+        const DWORD error = ::GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? Removal::Gone : Removal::Refused;
+    }
+    if (made == FolderIdentity{} || !(IdentityOf(folder.get()) == made)) return Removal::Replaced;
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    if (::SetFileInformationByHandle(folder.get(), FileDispositionInfo, &disposition, sizeof disposition)) {
+        return Removal::Removed;
+    }
+    return ::GetLastError() == ERROR_DIR_NOT_EMPTY ? Removal::NotEmpty : Removal::Refused;
 }
 
 bool IsFolder(const char* path) {

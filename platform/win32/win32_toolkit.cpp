@@ -219,6 +219,13 @@ std::optional<LRESULT> ui::Form::Native::HandleMessage(UINT message, WPARAM wPar
             win32::RunHandler(std::function<void()>(found->second->onTimer));
             return 0;
         }
+        case WM_SYSCOMMAND: {
+            // The low four bits of a system command are Windows' own.
+            const auto found = systemMenuItems.find(static_cast<UINT>(wParam & 0xFFF0));
+            if (found == systemMenuItems.end()) return std::nullopt;
+            win32::RunHandler(std::function<void()>(found->second->onClick));
+            return 0;
+        }
         case WM_ACTIVATE:
             // DefWindowProc would put the focus on the form itself, not on a control. The focused
             // control is also recorded as the focus moves (FocusableSubclass), because a window
@@ -573,6 +580,29 @@ void ui::Timer::SetEnabled(bool enabled) {
 void ui::Timer::SetInterval(unsigned milliseconds) {
     native_->interval = milliseconds;
     ArmTimer(win32::ToHwnd(form_.Handle()), *native_);
+}
+
+// ---------------------------------------------------------------------------------------------
+// SystemMenuItem: our command ids lie below the system's own (0xF000 and up), in steps of 16.
+
+ui::SystemMenuItem::SystemMenuItem(Form& form, const char* caption) : form_(form) {
+    Form::Native& native = form.GetNative();
+    id_ = 0x10 * static_cast<unsigned>(native.systemMenuItems.size() + 1);
+    const HMENU menu = ::GetSystemMenu(win32::ToHwnd(form.Handle()), FALSE);
+    if (native.systemMenuItems.empty()) ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    if (!::AppendMenuW(menu, MF_STRING, id_, win32::Wide(caption).c_str())) {
+        throw ui::Exception("The window's menu could not be set up.");
+    }
+    native.systemMenuItems[id_] = this;
+}
+
+ui::SystemMenuItem::~SystemMenuItem() {
+    form_.GetNative().systemMenuItems.erase(id_);
+}
+
+void ui::SystemMenuItem::SetEnabled(bool enabled) {
+    const HMENU menu = ::GetSystemMenu(win32::ToHwnd(form_.Handle()), FALSE);
+    ::EnableMenuItem(menu, id_, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -13,6 +13,7 @@
 static_assert(win::kSwpNoSize == SWP_NOSIZE);
 static_assert(win::kSwpNoMove == SWP_NOMOVE);
 static_assert(win::kMbOk == MB_OK);
+static_assert(win::kMbIconInformation == MB_ICONINFORMATION);
 static_assert(win::kSwShowNormal == SW_SHOWNORMAL);
 static_assert(win::kCsidlPersonal == CSIDL_PERSONAL);
 static_assert(win::kCsidlDesktopDirectory == CSIDL_DESKTOPDIRECTORY);

@@ -32,6 +32,7 @@ sys::Error Fault(const std::map<std::string, sys::Error>& faults, const std::str
 }
 
 void Put(const std::string& path, Entry entry) {
+    entry.identity = {1, ++TheVolume().lastIndex};
     TheVolume().entries[Key(path)] = std::move(entry);
     TheVolume().shownAs[Key(path)] = path;
 }
@@ -69,6 +70,14 @@ std::vector<std::string> FoldersBelow(const std::string& root) {
     return folders;
 }
 
+bool HoldsFiles(const std::string& path) {
+    const std::string prefix = Key(path) + "\\";
+    for (const auto& [key, entry] : TheVolume().entries) {
+        if (!entry.folder && key.rfind(prefix, 0) == 0) return true;
+    }
+    return false;
+}
+
 std::vector<std::string>& ShownErrors() {
     static std::vector<std::string> texts;
     return texts;
@@ -80,14 +89,24 @@ void ShowError(const char* text) { fake::ShownErrors().emplace_back(text); }
 
 namespace sys {
 
-Error CreateFolder(const char* path) {
+Error CreateFolder(const char* path, FolderIdentity* made) {
     ++fake::TheVolume().createCalls;
     if (const Error fault = fake::Fault(fake::TheVolume().createFaults, path)) return fault;
     if (fake::Find(path) != nullptr) return kErrorAlreadyExists;
     const fake::Entry* parent = fake::Find(fake::Parent(fake::Key(path)));
     if (parent == nullptr || !parent->folder) return kErrorPathNotFound;
     fake::AddFolder(path);
+    *made = fake::TheVolume().entries[fake::Key(path)].identity;
     return kSuccess;
+}
+
+Removal RemoveFolder(const char* path, const FolderIdentity& made) {
+    const auto found = fake::TheVolume().entries.find(fake::Key(path));
+    if (found == fake::TheVolume().entries.end()) return Removal::Gone;
+    if (!found->second.folder || !(found->second.identity == made)) return Removal::Replaced;
+    if (!fake::FoldersBelow(path).empty() || fake::HoldsFiles(path)) return Removal::NotEmpty;
+    fake::TheVolume().entries.erase(found);
+    return Removal::Removed;
 }
 
 bool IsFolder(const char* path) { return fake::IsFolder(path); }

@@ -12,6 +12,7 @@ namespace fake {
 struct Entry {
     bool folder = false;
     std::string bytes;
+    sys::FolderIdentity identity{};  // new for every entry made, as a file index is
 };
 
 // Upper-cased path -> entry; the path keeps its case in `shownAs`.
@@ -24,6 +25,7 @@ struct Volume {
     sys::Error exclusiveUseFault = sys::kSuccess;     // another copy holds the options file
     std::string programFolder = "C:\\Program Files\\Quillet\\";
     int createCalls = 0;
+    std::uint64_t lastIndex = 0;
 };
 
 // The volume every call of system.h sees; Reset empties it and makes C:\ and the program folder.
@@ -33,6 +35,7 @@ void Reset();
 void AddFolder(const std::string& path);
 void AddFile(const std::string& path, const std::string& bytes = {});
 bool IsFolder(const std::string& path);
+bool HoldsFiles(const std::string& path);
 // Every folder below `root`, relative to it, sorted, as shown.
 std::vector<std::string> FoldersBelow(const std::string& root);
 
