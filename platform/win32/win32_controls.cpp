@@ -100,17 +100,17 @@ HWND CreateChild(ui::Form& form, HWND parent, ui::Control::Native& control, cons
     control.kind = spec.kind;
     control.parent = parent;
     control.linkColour = spec.font.linkColour;
-    control.font = win32::MakeFont(spec.font);
+    control.design = spec.bounds;
+    control.fontSpec = spec.font;
+    control.extraHeight = spec.extraHeight;
     ui::Form::Native& formState = form.GetNative();
     const auto id = static_cast<UINT_PTR>(100 + formState.controls.size());
-    const HWND window =
-        ::CreateWindowExW(0, spec.className, win32::Wide(spec.text).c_str(), WS_CHILD | WS_VISIBLE | spec.style, spec.bounds.left,
-                          spec.bounds.top, spec.bounds.width, spec.bounds.height + spec.extraHeight, parent,
-                          reinterpret_cast<HMENU>(id), ::GetModuleHandleW(nullptr), nullptr);
-    if (window == nullptr)
-        throw ui::Exception("A control of the window could not be created.");
+    const HWND window = ::CreateWindowExW(0, spec.className, win32::Wide(spec.text).c_str(),
+                                          WS_CHILD | WS_VISIBLE | spec.style, 0, 0, 0, 0, parent,
+                                          reinterpret_cast<HMENU>(id), ::GetModuleHandleW(nullptr), nullptr);
+    if (window == nullptr) throw ui::Exception("A control of the window could not be created.");
     control.window.reset(window);
-    ::SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(control.font.get()), FALSE);
+    formState.PlaceControl(control);
     switch (spec.kind) {
         case ControlKind::Button:
         case ControlKind::CheckBox:
@@ -201,10 +201,10 @@ ui::ComboBox::ComboBox(Form& form, const CreateArgs& args) : Control(form) {
     // The height asked for is the edit field's; the window's height includes the list, or
     // the list shows nothing (Wine, like Windows without a manifest).
     const int listHeight = kComboDropDownCount * args.itemHeight + 2;
+    native_->itemHeight = args.itemHeight;
     handle_ = win32::ToHandle(
         CreateChild(form, FormWindow(form), *native_,
                     {ControlKind::ComboBox, L"COMBOBOX", "", style, args.bounds, args.font, listHeight}, args.hint));
-    ::SendMessageW(native_->window.get(), CB_SETITEMHEIGHT, 0, args.itemHeight);
 }
 
 std::optional<std::string> ui::ComboBox::Text() const {

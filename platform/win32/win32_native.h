@@ -25,8 +25,15 @@ inline win::WindowHandle ToHandle(HWND window) {
     return reinterpret_cast<win::WindowHandle>(window);
 }
 
-// Creates a font from its description; throws ui::Exception when GDI refuses.
-UniqueFont MakeFont(const ui::Font& font);
+// The layouts are written for 96 dpi; a length at `dpi` is rounded as Windows rounds it.
+inline int Scale(int length, int dpi) {
+    return ::MulDiv(length, dpi, 96);
+}
+// The DPI of the monitor the window is on (the system's on Windows before 10).
+int WindowDpi(HWND window);
+
+// Creates a font from its description at `dpi`; throws ui::Exception when GDI refuses.
+UniqueFont MakeFont(const ui::Font& font, int dpi);
 
 std::optional<std::string> WindowText(HWND window);
 
@@ -44,6 +51,11 @@ struct ui::Control::Native {
     bool transparent = false;
     bool linkColour = false;
     WNDPROC previousProc = nullptr;  // of the window this control subclasses, if any
+    // The 96-dpi layout, kept to scale from whenever the DPI changes.
+    ui::Bounds design{};
+    ui::Font fontSpec{};
+    int extraHeight = 0;  // a drop-down combo box's list, below its edit field
+    int itemHeight = 0;   // a combo box's list items
     // A WM_COMMAND notification code from this control (BN_CLICKED, STN_CLICKED).
     std::function<void(WORD code)> onNotify;
     // Member order matters: the window goes before the font it uses.
@@ -65,6 +77,11 @@ struct ui::Form::Native {
     std::map<UINT, ui::SystemMenuItem*> systemMenuItems;  // by command id
     win32::UniqueFont font;       // the form's own font, answered to WM_GETFONT
     win32::UniqueWindow tooltip;  // one per form, created unowned with the first hint
+    // The 96-dpi layout and the DPI it is shown at now.
+    int clientWidth = 0;
+    int clientHeight = 0;
+    ui::Font fontSpec{};
+    int dpi = 96;
 
     // The form's own handling of a message; nothing means DefWindowProcW's.
     std::optional<LRESULT> HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -84,6 +101,9 @@ struct ui::Form::Native {
     bool HandleEnter(HWND focus);
     void Click(ui::Control::Native& button);
     void EndModal();
+    // Lays the form and its controls out again at `newDpi`, fonts included; keeps the top-left corner.
+    void ApplyDpi(int newDpi);
+    void PlaceControl(ui::Control::Native& control) const;
 };
 
 struct ui::Timer::Native {

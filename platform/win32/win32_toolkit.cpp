@@ -24,6 +24,9 @@ namespace {
 constexpr wchar_t kFormClassName[] = L"QuilletForm";
 constexpr int kModalResultCancel = 2;  // IDCANCEL: the form was closed, not answered
 constexpr COLORREF kLinkColour = RGB(0, 0, 255);
+#ifndef WM_DPICHANGED
+constexpr UINT WM_DPICHANGED = 0x02E0;
+#endif
 
 ui::Application* g_application = nullptr;
 std::vector<ui::Form*> g_forms;  // every live form, in creation order
@@ -150,6 +153,28 @@ std::wstring ProgramName() {
     return name;
 }
 
+// A fixed dialog frame with a caption and the system menu's close box only. The dialogs are
+// owned by the main window, so they stay above it when it is topmost, have no task-bar button,
+// and take the modal frame without an icon.
+constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+DWORD FormExStyle(const ui::Form::Native& form) {
+    return form.isMain ? 0 : WS_EX_DLGMODALFRAME;
+}
+
+// The outer size of a form whose client area is the layout's, at the form's DPI.
+SIZE FrameSize(const ui::Form::Native& form) {
+    RECT frame{0, 0, win32::Scale(form.clientWidth, form.dpi), win32::Scale(form.clientHeight, form.dpi)};
+    using AdjustForDpiFunction = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+    static const auto adjustForDpi = reinterpret_cast<AdjustForDpiFunction>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "AdjustWindowRectExForDpi")));
+    if (adjustForDpi != nullptr) {
+        adjustForDpi(&frame, kFormStyle, FALSE, FormExStyle(form), static_cast<UINT>(form.dpi));
+    } else {
+        ::AdjustWindowRectEx(&frame, kFormStyle, FALSE, FormExStyle(form));
+    }
+    return {frame.right - frame.left, frame.bottom - frame.top};
+}
+
 void ArmTimer(HWND window, const ui::Timer::Native& timer) {
     if (window == nullptr) return;
     if (timer.enabled && timer.interval > 0) {
@@ -166,10 +191,24 @@ void ArmTimer(HWND window, const ui::Timer::Native& timer) {
 
 namespace win32 {
 
-UniqueFont MakeFont(const ui::Font& font) {
+int WindowDpi(HWND window) {
+    // Windows 10 and later know each monitor's DPI; before, one DPI serves the whole screen.
+    using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
+    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFunction>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    if (getDpiForWindow != nullptr) {
+        if (const UINT dpi = getDpiForWindow(window)) return static_cast<int>(dpi);
+    }
+    const HDC screen = ::GetDC(nullptr);
+    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
+    ::ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : 96;
+}
+
+UniqueFont MakeFont(const ui::Font& font, int dpi) {
     // The program asks for "Courier New" in the ANSI character set; every other face takes the default one.
     const bool ansi = std::string_view(font.face) == "Courier New";
-    UniqueFont made(::CreateFontW(font.height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, font.italic ? TRUE : FALSE,
+    UniqueFont made(::CreateFontW(Scale(font.height, dpi), 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, font.italic ? TRUE : FALSE,
                                   font.underline ? TRUE : FALSE, FALSE, ansi ? ANSI_CHARSET : DEFAULT_CHARSET,
                                   OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
                                   Wide(font.face).c_str()));
@@ -237,6 +276,14 @@ std::optional<LRESULT> ui::Form::Native::HandleMessage(UINT message, WPARAM wPar
             }
             return 0;
         case WM_SETFOCUS: RestoreFocus(); return 0;
+        case WM_DPICHANGED: {
+            // Moved to a monitor of another DPI: Windows suggests where the window now goes.
+            const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+            ::SetWindowPos(window, nullptr, suggested->left, suggested->top, 0, 0,
+                           SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            ApplyDpi(HIWORD(wParam));
+            return 0;
+        }
         case WM_GETFONT: return reinterpret_cast<LRESULT>(font.get());
         case WM_CLOSE:  // the close box
             win32::RunHandler([this] { form->Close(); });
@@ -364,6 +411,27 @@ void ui::Form::Native::Click(ui::Control::Native& button) {
     if (button.onNotify) win32::RunHandler([notify = button.onNotify] { notify(BN_CLICKED); });
 }
 
+void ui::Form::Native::PlaceControl(ui::Control::Native& control) const {
+    const ui::Bounds& bounds = control.design;
+    ::SetWindowPos(control.window.get(), nullptr, win32::Scale(bounds.left, dpi), win32::Scale(bounds.top, dpi),
+                   win32::Scale(bounds.width, dpi), win32::Scale(bounds.height + control.extraHeight, dpi),
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    win32::UniqueFont font = win32::MakeFont(control.fontSpec, dpi);
+    ::SendMessageW(control.window.get(), WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+    control.font = std::move(font);  // the old one only now: the control used it until here
+    if (control.itemHeight > 0) {
+        ::SendMessageW(control.window.get(), CB_SETITEMHEIGHT, 0, win32::Scale(control.itemHeight, dpi));
+    }
+}
+
+void ui::Form::Native::ApplyDpi(int newDpi) {
+    dpi = newDpi;
+    font = win32::MakeFont(fontSpec, dpi);
+    for (ui::Control::Native* control : controls) PlaceControl(*control);
+    const SIZE frame = FrameSize(*this);
+    ::SetWindowPos(window, nullptr, 0, 0, frame.cx, frame.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void ui::Form::Native::EndModal() {
     if (!modalRunning) return;
     modalRunning = false;
@@ -384,27 +452,24 @@ ui::Form::Form(const CreateArgs& args) : native_(std::make_unique<Native>()) {
     Native& native = *native_;
     native.form = this;
     native.centreOnScreen = args.centreOnScreen;
-    native.font = win32::MakeFont(args.font);
+    native.clientWidth = args.clientWidth;
+    native.clientHeight = args.clientHeight;
+    native.fontSpec = args.font;
     ui::Application::Native* application = ApplicationState();
     native.isMain = application != nullptr && !application->mainFormCreated;
 
-    // A fixed dialog frame with a caption and the system menu's close box only. The dialogs
-    // are owned by the main window, so they stay above it when it is topmost, have no task-bar
-    // button, and take the modal frame without an icon.
-    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
-    const DWORD exStyle = native.isMain ? 0 : WS_EX_DLGMODALFRAME;
-    RECT frame{0, 0, args.clientWidth, args.clientHeight};
-    ::AdjustWindowRectEx(&frame, style, FALSE, exStyle);
     const HWND owner = !native.isMain && application != nullptr && application->mainForm != nullptr
                            ? win32::ToHwnd(application->mainForm->Handle())
                            : nullptr;
-    const HWND window =
-        ::CreateWindowExW(exStyle, kFormClassName, win32::Wide(args.caption).c_str(), style, args.left, args.top, frame.right - frame.left,
-                          frame.bottom - frame.top, owner, nullptr, ModuleInstance(), &native);
+    const SIZE frame = FrameSize(native);
+    const HWND window = ::CreateWindowExW(FormExStyle(native), kFormClassName, win32::Wide(args.caption).c_str(),
+                                          kFormStyle, args.left, args.top, frame.cx, frame.cy, owner, nullptr,
+                                          ModuleInstance(), &native);
     if (window == nullptr) {
         throw ui::Exception(std::string("The window \"") + args.caption + "\" could not be created.");
     }
     handle_ = win32::ToHandle(window);
+    native.ApplyDpi(win32::WindowDpi(window));
     if (native.isMain) {
         application->mainFormCreated = true;
         application->mainForm = this;
