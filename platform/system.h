@@ -68,8 +68,8 @@ private:
 
 void Sleep(unsigned milliseconds);
 
-// The folder of the program's executable, with its trailing backslash.
-std::string ProgramFolder();
+// The full path of the program's executable, as Windows knows the module.
+std::string ProgramPath();
 
 // The system's ANSI code page, in which the options file is kept. False when `utf8` holds a
 // character the code page does not have: no look-alike is ever put in its place.

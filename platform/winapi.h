@@ -46,7 +46,11 @@ bool PathIsDirectoryW(const char* path);
 void ShellExecuteW(WindowHandle owner, const char* verb, const char* file, const char* parameters,
                    const char* directory, int showCommand);
 
-// Base services (kernel32).
+// Base services (kernel32, advapi32).
 void Sleep(unsigned milliseconds);
+std::string GetCommandLineW();
+// Keys under HKEY_CURRENT_USER; a Windows error code, 0 on success.
+std::uint32_t RegSetStringValueW(const char* key, const char* name, const char* value);  // "" names the default value
+std::uint32_t RegDeleteTreeW(const char* key);  // the key and everything below it
 
 }  // namespace win

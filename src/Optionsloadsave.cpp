@@ -195,7 +195,7 @@ const char* HistoryEntryProblem(const std::string& entry) {
     return nullptr;
 }
 
-std::string OptionsFileName() { return sys::ProgramFolder() + "QuilletOptions.dat"; }
+std::string OptionsFileName() { return ProgramFolder() + "QuilletOptions.dat"; }
 
 std::vector<std::string> LoadOptions() {
     std::string bytes;

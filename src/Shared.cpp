@@ -1,6 +1,7 @@
 #include "Shared.h"
 
 #include "Unit2.h"
+#include "system.h"
 
 std::unique_ptr<char[]> MessageBuffer;
 std::unique_ptr<char[]> TargetPath;
@@ -12,6 +13,12 @@ void ShowAllocationFailure(const char* bufferName) {
         "If this keeps happening, please tell us at https://quillet.example/, quoting this message and the "
         "folder specification you entered.",
         bufferName);
+}
+
+std::string ProgramFolder() {
+    std::string folder = sys::ProgramPath();
+    folder.erase(folder.find_last_of('\\') + 1);
+    return folder;
 }
 
 void ReleaseBuffers() {

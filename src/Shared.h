@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <memory>
+#include <string>
 
 constexpr std::size_t MessageBufferSize = 10000;
 constexpr std::size_t TargetPathSize = 780;  // a path of 259 UTF-16 units in UTF-8, and its NUL
@@ -22,6 +23,10 @@ void ShowFormattedError(const char* format, Arguments... arguments) {
 }
 // The message for a buffer the heap could not supply; bufferName is the program's own word.
 void ShowAllocationFailure(const char* bufferName);
+
+// The folder of the program's own file, with its trailing backslash: the help page and the
+// options file lie there, wherever Quillet was started from.
+std::string ProgramFolder();
 
 // Releases every buffer and any parsed specification; each only once.
 void ReleaseBuffers();

@@ -231,7 +231,7 @@ void TForm1::btnCreateQuitClick() {
 
 void TForm1::btnHelpClick() {
     SetFocusedControl(ComboBox1);
-    const std::string helpPage = sys::ProgramFolder() + "Help_Quillet.htm";
+    const std::string helpPage = ProgramFolder() + "Help_Quillet.htm";
     win::ShellExecuteW(nullptr, "open", helpPage.c_str(), "", "", win::kSwShowNormal);
     SetActiveControl(ComboBox1);
 }

@@ -49,6 +49,20 @@ const SpecialFolder* FindSpecialFolder(const char* text) {
     return nullptr;
 }
 
+StartAction ActionFromCommandLine(const std::string& commandLine) {
+    // The program's path comes first, quoted or not; its own text may hold anything.
+    std::size_t end = commandLine.find_first_of(" \t");
+    if (!commandLine.empty() && commandLine[0] == '"') end = commandLine.find('"', 1);
+    if (end == std::string::npos) return StartAction::Run;
+    const std::size_t first = commandLine.find_first_not_of(" \t", end + 1);
+    if (first == std::string::npos) return StartAction::Run;
+    const std::size_t last = commandLine.find_last_not_of(" \t");
+    const std::string argument = commandLine.substr(first, last - first + 1);
+    if (EqualsIgnoringAsciiCase(argument.c_str(), "/register")) return StartAction::Register;
+    if (EqualsIgnoringAsciiCase(argument.c_str(), "/unregister")) return StartAction::Unregister;
+    return StartAction::Run;
+}
+
 Point PlaceMainWindow(const win::Rect& explorer, int width, int height, const win::Rect& monitor) {
     Point corner{std::max(explorer.left, monitor.left), std::max(explorer.top, monitor.top)};
     const bool centre = monitor.bottom < corner.top + height + CentringMargin ||

@@ -2,6 +2,7 @@
 // The main window's rules that need no window: the walk down an Explorer window's children
 // to its address bar, the names that stand for shell folders, and where the main window goes.
 #include <functional>
+#include <string>
 
 #include "winapi.h"
 
@@ -22,6 +23,11 @@ const SpecialFolder* FindSpecialFolder(const char* text);
 // Whether the text is a full path, drive-rooted (C:\...) or UNC (\\server\share...); any other
 // text would be taken relative to Quillet's own current folder.
 bool IsFullPath(const char* text);
+
+// What the command line asks for: /register and /unregister add and remove the entry in
+// Explorer's menu; any other argument is ignored.
+enum class StartAction { Run, Register, Unregister };
+StartAction ActionFromCommandLine(const std::string& commandLine);
 
 struct Point {
     int left = 0;

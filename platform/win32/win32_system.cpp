@@ -189,7 +189,7 @@ void Sleep(unsigned milliseconds) {
     ::Sleep(milliseconds);
 }
 
-std::string ProgramFolder() {
+std::string ProgramPath() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
         const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
@@ -200,7 +200,6 @@ std::string ProgramFolder() {
         }
         path.resize(path.size() * 2);  // a long path: the name was cut
     }
-    path.erase(path.find_last_of(L'\\') + 1);
     return win32::Utf8(path).value_or(std::string());
 }
 

@@ -100,4 +100,26 @@ void Sleep(unsigned milliseconds) {
     ::Sleep(milliseconds);
 }
 
+std::string GetCommandLineW() {
+    return win32::Utf8(::GetCommandLineW()).value_or(std::string());
+}
+
+std::uint32_t RegSetStringValueW(const char* key, const char* name, const char* value) {
+    HKEY opened = nullptr;
+    LSTATUS status = ::RegCreateKeyExW(HKEY_CURRENT_USER, win32::Wide(key).c_str(), 0, nullptr, 0, KEY_SET_VALUE,
+                                       nullptr, &opened, nullptr);
+    if (status != ERROR_SUCCESS) return static_cast<std::uint32_t>(status);
+    const std::wstring data = win32::Wide(value);
+    status = ::RegSetValueExW(opened, name[0] != '\0' ? win32::Wide(name).c_str() : nullptr, 0, REG_SZ,
+                              reinterpret_cast<const BYTE*>(data.c_str()),
+                              static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+    ::RegCloseKey(opened);
+    return static_cast<std::uint32_t>(status);
+}
+
+std::uint32_t RegDeleteTreeW(const char* key) {
+    const LSTATUS status = ::RegDeleteTreeW(HKEY_CURRENT_USER, win32::Wide(key).c_str());
+    return status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : static_cast<std::uint32_t>(status);  // nothing to remove
+}
+
 }  // namespace win

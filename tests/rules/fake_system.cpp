@@ -135,7 +135,7 @@ ExclusiveUse::~ExclusiveUse() = default;
 
 void Sleep(unsigned) {}
 
-std::string ProgramFolder() { return fake::TheVolume().programFolder; }
+std::string ProgramPath() { return fake::TheVolume().programFolder + "Quillet.exe"; }
 
 // The fake's code page is Latin-1: the first 256 characters, one byte each.
 bool ToAnsiCodePage(const std::string& utf8, std::string* ansi) {
