@@ -18,7 +18,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <stdexcept>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -43,9 +43,13 @@ struct Font {
 };
 
 // Thrown by the toolkit when a window cannot be made; shown by Application::ShowException.
-class Exception : public std::runtime_error {
+class Exception : public std::exception {
 public:
-    using std::runtime_error::runtime_error;
+    explicit Exception(std::string message) : message_(std::move(message)) {}
+    const char* what() const noexcept override { return message_.c_str(); }
+
+private:
+    std::string message_;
 };
 
 class Form;

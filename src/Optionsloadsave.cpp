@@ -1,7 +1,6 @@
 #include "Optionsloadsave.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <string_view>
 
 #include "Shared.h"
@@ -136,11 +135,10 @@ void ReadOptionsBytes(const std::string& bytes, StoredOptions& stored) {
 }
 
 std::string OptionsFileBytes(const StoredOptions& stored) {
-    char keyLines[128];
-    std::snprintf(keyLines, sizeof keyLines, "AUTOBRACKETS:%i\nENTERKEYACTION:%i\nEXPLORERMISSINGPROMPT:%i\nHISTORY:\n",
-                  stored.settings.autoBrackets ? 1 : 0, static_cast<int>(stored.settings.enterKeyAction),
-                  stored.settings.explorerMissingPrompt ? 1 : 0);
-    std::string text = keyLines;
+    std::string text = "AUTOBRACKETS:" + std::to_string(stored.settings.autoBrackets ? 1 : 0) +
+                       "\nENTERKEYACTION:" + std::to_string(stored.settings.enterKeyAction) +
+                       "\nEXPLORERMISSINGPROMPT:" + std::to_string(stored.settings.explorerMissingPrompt ? 1 : 0) +
+                       "\nHISTORY:\n";
     std::string ansi;
     for (const std::string& entry : stored.history) {
         // Every entry came from this file or passed HistoryEntryProblem, so the code page holds it.

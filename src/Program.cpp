@@ -1,12 +1,12 @@
 #include "Program.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
 
 #include "Configwindow.h"
 #include "Desktoporquit.h"
 #include "Optionsloadsave.h"
+#include "Shared.h"
 #include "Unit1.h"
 #include "Unit1Rules.h"
 #include "system.h"
@@ -23,8 +23,8 @@ constexpr const char* MenuEntryCommandKey = "Software\\Classes\\Directory\\Backg
 int ReportRegistration(std::uint32_t error, const char* what) {
     if (error == 0) return 0;
     char text[256];
-    std::snprintf(text, sizeof text, "Quillet could not %s Explorer's menu (Windows error %lu).", what,
-                  static_cast<unsigned long>(error));
+    FormatText(text, sizeof text, "Quillet could not %s Explorer's menu (Windows error %lu).",
+               {what, static_cast<unsigned long>(error)});
     win::MessageBoxW(nullptr, text, "Quillet error", win::kMbOk);
     return 1;
 }

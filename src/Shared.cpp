@@ -1,5 +1,8 @@
 #include "Shared.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "Unit2.h"
 #include "system.h"
 
@@ -13,6 +16,24 @@ void ShowAllocationFailure(const char* bufferName) {
         "If this keeps happening, please tell us at https://quillet.example/, quoting this message and the "
         "folder specification you entered.",
         bufferName);
+}
+
+void FormatText(char* buffer, std::size_t size, const char* format, std::initializer_list<FormatArgument> arguments) {
+    std::string text;
+    const FormatArgument* next = arguments.begin();
+    for (const char* p = format; *p != '\0'; ++p) {
+        const std::size_t directive = p[0] == '%' ? std::strspn(p + 1, "l") + 1 : 0;
+        const char kind = directive != 0 ? p[directive] : '\0';
+        if (kind != 's' && kind != 'c' && kind != 'u') {
+            text += *p;
+            continue;
+        }
+        if (next != arguments.end()) text += (next++)->text;
+        p += directive;
+    }
+    const std::size_t length = std::min(text.size(), size - 1);
+    std::memcpy(buffer, text.data(), length);
+    buffer[length] = '\0';
 }
 
 std::string ProgramFolder() {

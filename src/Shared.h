@@ -1,7 +1,7 @@
 #pragma once
 // The program-wide buffers and the one error box, shared by every unit.
 #include <cstddef>
-#include <cstdio>
+#include <initializer_list>
 #include <memory>
 #include <string>
 
@@ -14,11 +14,21 @@ extern std::unique_ptr<char[]> InputBuf;       // the working copy of the typed 
 // The modal error box, owned by the main window; defined with it.
 void ShowError(const char* text);
 
-// Formats into MessageBuffer, bounded by its size, and shows the result. The format is
-// always one of the program's own texts; user text only ever arrives as an argument.
+// One argument of FormatText, as the text it stands for.
+struct FormatArgument {
+    FormatArgument(const char* text) : text(text) {}
+    FormatArgument(char character) : text(1, character) {}
+    FormatArgument(unsigned long number) : text(std::to_string(number)) {}
+    std::string text;
+};
+// printf's %s, %c and %lu, nothing more, into `buffer` of `size` bytes, cut at its end. The
+// format is always one of the program's own texts; user text only ever arrives as an argument.
+void FormatText(char* buffer, std::size_t size, const char* format, std::initializer_list<FormatArgument> arguments);
+
+// Formats into MessageBuffer and shows the result.
 template <typename... Arguments>
 void ShowFormattedError(const char* format, Arguments... arguments) {
-    std::snprintf(MessageBuffer.get(), MessageBufferSize, format, arguments...);
+    FormatText(MessageBuffer.get(), MessageBufferSize, format, {FormatArgument(arguments)...});
     ShowError(MessageBuffer.get());
 }
 // The message for a buffer the heap could not supply; bufferName is the program's own word.

@@ -14,7 +14,6 @@ std::vector<CreatedFolder> LastCreatedFolders;
 
 namespace {
 
-constexpr std::string_view Separators = "<>|";
 constexpr const char* IllegalPairs[] = {"<<", "||", "<|", "|<", "|>", "<>"};
 constexpr const char* IllegalFolderChars = "\\/:*?\"<>|";
 
@@ -154,34 +153,20 @@ bool CreateFromText(const std::string& text) {
 }
 
 void NormaliseSpec() {
+    // One pass, in place: a run of blanks goes when a separator stands on either side of it.
     char* text = InputBuf.get();
-    for (char separator : Separators) {
-        for (char* p = text; *p != '\0'; ++p) {
-            if (*p != separator) continue;
-            char* firstBlank = p;
-            while (firstBlank > text && firstBlank[-1] == ' ') --firstBlank;
-            if (firstBlank != p) {
-                MoveTextLeft(firstBlank, p);
-                p = firstBlank;
-            }
-            const char* afterBlanks = p + 1;
-            while (*afterBlanks == ' ') ++afterBlanks;
-            if (afterBlanks != p + 1) MoveTextLeft(p + 1, afterBlanks);
+    char* out = text;
+    for (const char* in = text; *in != '\0';) {
+        if (*in != ' ') {
+            *out++ = *in++;
+            continue;
         }
+        const char* afterRun = in + std::strspn(in, " ");
+        const bool besideSeparator = (out > text && IsSeparator(out[-1])) || IsSeparator(*afterRun);
+        if (!besideSeparator) out = std::copy(in, afterRun, out);
+        in = afterRun;
     }
-}
-
-bool FindClosingBracket(const char* p) {
-    int depth = 0;
-    for (++p; *p != '\0'; ++p) {
-        if (*p == '<') {
-            ++depth;
-        } else if (*p == '>') {
-            if (depth == 0) return true;
-            --depth;
-        }
-    }
-    return false;
+    *out = '\0';
 }
 
 bool CheckSpecSyntax() {
@@ -211,12 +196,15 @@ bool CheckSpecSyntax() {
         ShowError("< and > not equal in number");
         return false;
     }
+    // Each > closes the nearest < still open before it; a < left open has no > of its own.
+    int open = 0;
     for (const char* p = text; *p != '\0'; ++p) {
-        if (*p != '<' || FindClosingBracket(p)) continue;
-        ShowError("Brackets are not balanced pairs <...>");
-        return false;
+        if (*p == '<') ++open;
+        if (*p == '>' && open > 0) --open;
     }
-    return true;
+    if (open == 0) return true;
+    ShowError("Brackets are not balanced pairs <...>");
+    return false;
 }
 
 bool ParseSpec() {

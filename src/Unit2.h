@@ -40,7 +40,6 @@ bool CreateFromText(const std::string& text);
 
 void NormaliseSpec();
 bool CheckSpecSyntax();
-bool FindClosingBracket(const char* p);
 void MoveTextLeft(char* dst, const char* src);
 // Builds SpecList over InputBuf. False only when memory runs out; it has then shown its
 // message and left no list.

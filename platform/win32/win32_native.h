@@ -56,6 +56,7 @@ struct ui::Control::Native {
     ui::Font fontSpec{};
     int extraHeight = 0;  // a drop-down combo box's list, below its edit field
     int itemHeight = 0;   // a combo box's list items
+    std::wstring hint;    // shown as a tooltip, if any
     // A WM_COMMAND notification code from this control (BN_CLICKED, STN_CLICKED).
     std::function<void(WORD code)> onNotify;
     // Member order matters: the window goes before the font it uses.
@@ -76,7 +77,8 @@ struct ui::Form::Native {
     std::map<UINT_PTR, ui::Timer*> timers;
     std::map<UINT, ui::SystemMenuItem*> systemMenuItems;  // by command id
     win32::UniqueFont font;       // the form's own font, answered to WM_GETFONT
-    win32::UniqueWindow tooltip;  // one per form, created unowned with the first hint
+    win32::UniqueWindow tooltip;  // one per form, made when the mouse first comes over it
+    bool hintsTried = false;
     // The 96-dpi layout and the DPI it is shown at now.
     int clientWidth = 0;
     int clientHeight = 0;
@@ -91,6 +93,8 @@ struct ui::Form::Native {
     ui::Control::Native* ControlContaining(HWND window) const;
     void AddControl(ui::Control::Native& control, const char* hint);
     void RemoveControl(ui::Control::Native& control);
+    void MakeTooltips();
+    void AddTool(const ui::Control::Native& control) const;
     // SetFocus by the toolkit. Windows sends BN_CLICKED when an unchecked radio button gets the
     // focus without the mouse; a radio button ignores that while this runs, so that giving the
     // focus back never checks a radio button or runs its onClick.

@@ -153,9 +153,8 @@ std::wstring ProgramName() {
     return name;
 }
 
-// A fixed dialog frame with a caption and the system menu's close box only. The dialogs are
-// owned by the main window, so they stay above it when it is topmost, have no task-bar button,
-// and take the modal frame without an icon.
+// A fixed dialog frame with a caption and the system menu's close box only. The dialogs take
+// the modal frame, without an icon.
 constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 DWORD FormExStyle(const ui::Form::Native& form) {
     return form.isMain ? 0 : WS_EX_DLGMODALFRAME;
@@ -276,6 +275,9 @@ std::optional<LRESULT> ui::Form::Native::HandleMessage(UINT message, WPARAM wPar
             }
             return 0;
         case WM_SETFOCUS: RestoreFocus(); return 0;
+        case WM_SETCURSOR:  // the mouse is over the form or one of its controls
+            MakeTooltips();
+            return std::nullopt;
         case WM_DPICHANGED: {
             // Moved to a monitor of another DPI: Windows suggests where the window now goes.
             const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
@@ -313,17 +315,33 @@ ui::Control::Native* ui::Form::Native::ControlContaining(HWND child) const {
 
 void ui::Form::Native::AddControl(ui::Control::Native& control, const char* hint) {
     controls.push_back(&control);
-    if (hint == nullptr || hint[0] == '\0') return;
-    if (!tooltip) {
-        // Unowned: a tooltip owned by the main window keeps SetWindowPos(HWND_TOPMOST) from
-        // taking effect under Wine.
-        tooltip.reset(::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                                        WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
-                                        CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, ModuleInstance(), nullptr));
-        if (!tooltip) throw ui::Exception("The tooltip window could not be created.");
-    }
+    if (hint != nullptr) control.hint = win32::Wide(hint);
+    if (tooltip) AddTool(control);
+}
+
+// The tooltips, and the common controls library they come from, wait for the mouse to come
+// over the form: someone who only types never loads them. Without them only the hints are lost.
+void ui::Form::Native::MakeTooltips() {
+    if (std::exchange(hintsTried, true)) return;
+    using InitFunction = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    // Loaded for the rest of the run, as a DLL the program imported would be.
+    const HMODULE commonControls = ::LoadLibraryW(L"comctl32.dll");
+    const auto init = reinterpret_cast<InitFunction>(
+        reinterpret_cast<void*>(::GetProcAddress(commonControls, "InitCommonControlsEx")));
+    const INITCOMMONCONTROLSEX classes{sizeof classes, ICC_WIN95_CLASSES};
+    if (init == nullptr || !init(&classes)) return;
+    // Unowned: a tooltip owned by the main window keeps SetWindowPos(HWND_TOPMOST) from
+    // taking effect under Wine.
+    tooltip.reset(::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
+                                    ModuleInstance(), nullptr));
+    if (!tooltip) return;
+    for (const ui::Control::Native* control : controls) AddTool(*control);
+}
+
+void ui::Form::Native::AddTool(const ui::Control::Native& control) const {
+    if (control.hint.empty()) return;
     // The combo box's child edit takes the mouse over most of the control: it gets the hint too.
-    std::wstring text = win32::Wide(hint);
     for (HWND tool : {control.window.get(), control.edit}) {
         if (tool == nullptr) continue;
         TOOLINFOW info{};
@@ -331,7 +349,7 @@ void ui::Form::Native::AddControl(ui::Control::Native& control, const char* hint
         info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
         info.hwnd = ::GetParent(tool);
         info.uId = reinterpret_cast<UINT_PTR>(tool);
-        info.lpszText = text.data();  // the tooltip keeps its own copy
+        info.lpszText = const_cast<wchar_t*>(control.hint.c_str());  // the tooltip keeps its own copy
         ::SendMessageW(tooltip.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
     }
 }
@@ -442,6 +460,7 @@ void ui::Form::Native::EndModal() {
     }
     disabledByModal.clear();
     ::ShowWindow(window, SW_HIDE);
+    ::SetWindowLongPtrW(window, GWLP_HWNDPARENT, 0);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -458,12 +477,9 @@ ui::Form::Form(const CreateArgs& args) : native_(std::make_unique<Native>()) {
     ui::Application::Native* application = ApplicationState();
     native.isMain = application != nullptr && !application->mainFormCreated;
 
-    const HWND owner = !native.isMain && application != nullptr && application->mainForm != nullptr
-                           ? win32::ToHwnd(application->mainForm->Handle())
-                           : nullptr;
     const SIZE frame = FrameSize(native);
     const HWND window = ::CreateWindowExW(FormExStyle(native), kFormClassName, win32::Wide(args.caption).c_str(),
-                                          kFormStyle, args.left, args.top, frame.cx, frame.cy, owner, nullptr,
+                                          kFormStyle, args.left, args.top, frame.cx, frame.cy, nullptr, nullptr,
                                           ModuleInstance(), &native);
     if (window == nullptr) {
         throw ui::Exception(std::string("The window \"") + args.caption + "\" could not be created.");
@@ -537,6 +553,12 @@ int ui::Form::ShowModal() {
         native.disabledByModal.push_back(otherWindow);
     }
     native.modalRunning = true;
+    // Owned by the main window only while shown, so that it stays above it when that is
+    // topmost and has no task-bar button. Owned while hidden, it would keep Wine from making
+    // the main window topmost.
+    if (const ui::Application::Native* application = ApplicationState(); application && application->mainForm) {
+        ::SetWindowLongPtrW(window, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(application->mainForm->Handle()));
+    }
     try {
         Show();
     } catch (...) {
@@ -675,8 +697,6 @@ void ui::SystemMenuItem::SetEnabled(bool enabled) {
 
 ui::Application::Application() : native_(std::make_unique<Native>()) {
     if (g_application != nullptr) throw ui::Exception("There can be only one application object.");
-    INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
-    ::InitCommonControlsEx(&controls);
     RegisterFormClass();
     native_->title = ProgramName();
     g_application = this;

@@ -1,9 +1,7 @@
-// The user32, shell32, shlwapi and kernel32 half of winapi.h on real Win32: plain forwards.
+// The user32, shell32, kernel32 and advapi32 half of winapi.h on real Win32: plain forwards.
 #include <windows.h>
-// After <windows.h>, which they need.
-#include <shellapi.h>
+// After <windows.h>, which it needs.
 #include <shlobj.h>
-#include <shlwapi.h>
 
 #include <algorithm>
 
@@ -27,6 +25,14 @@ HWND Native(WindowHandle window) {
 }
 WindowHandle Portable(HWND window) {
     return reinterpret_cast<WindowHandle>(window);
+}
+
+// shell32 is loaded only when the help page, the site or a shell folder is asked for: it and
+// what it loads in turn would otherwise slow every start.
+template <typename Function>
+Function Shell32Function(const char* name) {
+    static const HMODULE shell = ::LoadLibraryW(L"shell32.dll");  // kept for the rest of the run
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(shell, name)));
 }
 
 }  // namespace
@@ -80,20 +86,26 @@ int MessageBoxW(WindowHandle owner, const char* text, const char* caption, unsig
 }
 
 bool SHGetSpecialFolderPathW(WindowHandle owner, std::string* path, int csidl, bool create) {
+    using Function = BOOL(WINAPI*)(HWND, LPWSTR, int, BOOL);
+    const auto getPath = Shell32Function<Function>("SHGetSpecialFolderPathW");
     wchar_t buffer[MAX_PATH] = L"";
-    if (!::SHGetSpecialFolderPathW(Native(owner), buffer, csidl, create ? TRUE : FALSE)) return false;
+    if (getPath == nullptr || !getPath(Native(owner), buffer, csidl, create ? TRUE : FALSE)) return false;
     *path = win32::Utf8(buffer).value_or(std::string());
     return true;
 }
 
 bool PathIsDirectoryW(const char* path) {
-    return ::PathIsDirectoryW(win32::Wide(path).c_str()) != FALSE;
+    const DWORD attributes = ::GetFileAttributesW(win32::Wide(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 void ShellExecuteW(WindowHandle owner, const char* verb, const char* file, const char* parameters,
                    const char* directory, int showCommand) {
-    ::ShellExecuteW(Native(owner), win32::Wide(verb).c_str(), win32::Wide(file).c_str(),
-                    win32::Wide(parameters).c_str(), win32::Wide(directory).c_str(), showCommand);
+    using Function = HINSTANCE(WINAPI*)(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT);
+    const auto execute = Shell32Function<Function>("ShellExecuteW");
+    if (execute == nullptr) return;  // as a failed open: nothing is reported
+    execute(Native(owner), win32::Wide(verb).c_str(), win32::Wide(file).c_str(), win32::Wide(parameters).c_str(),
+            win32::Wide(directory).c_str(), showCommand);
 }
 
 void Sleep(unsigned milliseconds) {
