@@ -301,7 +301,7 @@ bool WaitUntil(const std::function<bool()>& ready, DWORD timeoutMs) {
 
 // A Quillet that does not end is terminated, so that it cannot disturb the next scenario.
 Scene::~Scene() {
-    if (Running() && TerminateProcess(process.get(), 0xDEAD)) WaitForSingleObject(process.get(), CloseMs);
+    if (Running() && TerminateProcess(process.get(), 0xDEAD)) WaitUntil([this] { return !Running(); }, CloseMs);
 }
 
 void RunScenario(const Scenario& scenario, const fs::path& work, Tally& tally) {
