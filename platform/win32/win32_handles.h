@@ -76,3 +76,27 @@ private:
 };
 
 }  // namespace win32
+
+namespace win32 {
+
+// Process and thread handles: null when empty, unlike the file handles above.
+struct KernelHandleTraits {
+    using Value = HANDLE;
+    static HANDLE Empty() { return nullptr; }
+    static void Close(HANDLE handle) { ::CloseHandle(handle); }
+};
+
+// A window class registered for the life of the owner: declare it before the windows of the
+// class, so that they are destroyed first (a class with windows cannot be unregistered).
+struct WindowClassTraits {
+    using Value = ATOM;
+    static ATOM Empty() { return 0; }
+    static void Close(ATOM atom) {
+        ::UnregisterClassW(reinterpret_cast<LPCWSTR>(static_cast<ULONG_PTR>(atom)), ::GetModuleHandleW(nullptr));
+    }
+};
+
+using UniqueHandle = UniqueAny<KernelHandleTraits>;
+using UniqueWindowClass = UniqueAny<WindowClassTraits>;
+
+}  // namespace win32

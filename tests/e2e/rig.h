@@ -1,127 +1,110 @@
 #pragma once
-// The driver's tools: waits that keep the stand-in's messages flowing, Quillet's process,
-// keyboard input as a person gives it, other processes' windows, and the files on the volume.
-// Every wait is a poll with a time-out; nothing sleeps blindly.
+// The end-to-end rig. A scenario is data: a set-up and a list of steps from the factories
+// below. The runner prints a PASS or FAIL line per check; an action is printed only when it
+// fails, and then ends its scenario, since the steps after it build on it.
+// Text is UTF-8 in std::string and UTF-16 only at the wide Win32 calls, so that nothing here
+// depends on the ANSI code page.
 #include <windows.h>
 
-#include <chrono>
+#include <array>
 #include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "owner.h"
+#include "win32/win32_handles.h"
 
 namespace fs = std::filesystem;
 
-#if defined(__GNUC__)
-#define RIG_PRINTF_FORMAT(formatIndex, firstArgument) __attribute__((format(printf, formatIndex, firstArgument)))
-#else
-#define RIG_PRINTF_FORMAT(formatIndex, firstArgument)
-#endif
-
-// printf-style formatting into a bounded buffer; user text only ever goes in as a %s argument.
-std::string Format(const char* format, ...) RIG_PRINTF_FORMAT(1, 2);
-
-// Prints a line per check and keeps the count. Begin names what the following checks belong to.
-class Report {
-public:
-    void Begin(const std::string& label);
-    // Returns ok; on failure `seen` says what was found instead.
-    bool Expect(bool ok, const std::string& what, const std::string& seen = {});
-    // A step that the checks after it depend on: counted, and printed, only when it fails.
-    bool Require(bool ok, const std::string& what);
-    void Info(const std::string& text);
-    int Passed() const { return passed_; }
-    int Failed() const { return failed_; }
-
-private:
-    std::string label_;
-    int passed_ = 0;
-    int failed_ = 0;
+struct Setup {
+    RECT standIn = {200, 150, 1000, 650};
+    // The bytes of QuilletOptions.dat to put beside the program; none: no file.
+    std::optional<std::string> options{};
+    bool addressBar = true;
+    // Made in the scenario's folder; the address bar shows its full path unless barText is given.
+    std::string folder = "Explorer Folder";
+    std::string barText{};
+    std::string program = "Program";
 };
 
-class Stopwatch {
-public:
-    Stopwatch() : start_(std::chrono::steady_clock::now()) {}
-    long long Milliseconds() const;
+// One scenario's world: its own copy of Quillet (so its own options file), a folder for the
+// stand-in Explorer window to show, that window in front and Quillet started beside it.
+struct Scene {
+    Setup setup;
+    fs::path programFolder, explorerFolder;
+    std::array<win32::UniqueWindowClass, 3> standInClasses;  // before the window, which goes first
+    win32::UniqueWindow standIn;
+    win32::UniqueHandle process;
+    DWORD processId = 0;
+    HWND main = nullptr, combo = nullptr;
+    long long topmostMs = -1;  // from the window showing to WS_EX_TOPMOST; -1: never
 
-private:
-    std::chrono::steady_clock::time_point start_;
+    bool Running() const { return process && WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT; }
+    ~Scene();
 };
 
-// Handles the messages of the driver's own windows that are waiting now.
-void PumpMessages();
-// Polls `ready` until it holds or `timeoutMs` passes, pumping messages meanwhile.
+struct Step {
+    std::string what;
+    std::function<bool(Scene& scene, std::string& seen)> run;
+    bool check = true;
+};
+
+struct Scenario {
+    std::string name;
+    Setup setup;
+    std::vector<Step> steps;
+};
+
+struct Tally {
+    int passed = 0, failed = 0;
+};
+
+void RunScenario(const Scenario& scenario, const fs::path& work, Tally& tally);
+std::vector<Scenario> AllScenarios();
+
+std::wstring Wide(const std::string& text);
+std::string Utf8(const std::wstring& text);
+// printf into a bounded buffer; user text only ever goes in as a %s argument.
+[[gnu::format(printf, 1, 2)]] std::string Format(const char* format, ...);
+// Polls until `ready` holds or the time is up, handling the driver's messages meanwhile:
+// Quillet reads the stand-in's address bar with WM_GETTEXT, which this thread must answer.
 bool WaitUntil(const std::function<bool()>& ready, DWORD timeoutMs);
 
-// Quillet's process. An owner that still runs when it is destroyed is terminated, so that a
-// failed scenario does not leave a process behind for the next one.
-class QuilletProcess {
-public:
-    QuilletProcess() = default;
-    QuilletProcess(HandleOwner process, DWORD id);
-    QuilletProcess(QuilletProcess&&) = default;
-    QuilletProcess& operator=(QuilletProcess&&) = default;
-    ~QuilletProcess();
+// Window names for the factories: Quillet's main window whatever its caption, and its other
+// windows by their captions.
+inline const std::string Main = "the main window";
+inline const std::string ErrorBox = "Quillet error", Warning = "Quillet warning", OptionsDialog = "Options";
+// The one folder a scenario may make on the desktop.
+inline const std::string DesktopTop = "Quillet e2e";
+enum class At { Screen, StandIn, MainWindow, Centre };
+enum class Edge { Right, Bottom };
 
-    explicit operator bool() const { return static_cast<bool>(process_); }
-    DWORD Id() const { return id_; }
-    bool Running() const;
-    // The exit code once the process has ended within the time-out.
-    std::optional<DWORD> WaitForExit(DWORD timeoutMs);
-    void Terminate();
+// As a person types with automatic <> completion: a '>' already under the caret is stepped over.
+Step Type(const std::string& text);
+Step Press(WORD virtualKey);
+// Posted, as a person's click does not wait for what it starts.
+Step Click(const std::string& window, const std::string& button);
+Step Move(const std::string& window, int x, int y);
+// Moves the stand-in so that Quillet's window, at its corner, would end `gap` pixels from the edge.
+Step StandInNear(Edge edge, int gap);
+Step CloseStandIn();
+// Closes Quillet if it still runs and starts it again from the same program folder.
+Step Restart();
 
-private:
-    HandleOwner process_;
-    DWORD id_ = 0;
-};
-
-// Starts the program with its path quoted on the command line, as the shell starts it.
-QuilletProcess StartQuillet(const fs::path& exe);
-
-// A visible top-level window of the process with exactly this caption, or null.
-HWND FindTopWindow(DWORD processId, const std::string& caption);
-HWND WaitForWindow(DWORD processId, const std::string& caption, DWORD timeoutMs);
-// The first descendant of `parent` of this class whose text is `caption`; any text when
-// `caption` is null.
-HWND FindChild(HWND parent, const char* className, const char* caption);
-// A window's text, asked with WM_GETTEXT, so that it also works for other processes' controls.
-std::string WindowText(HWND window);
-// Clicks a button of another process by its caption. Posted, not sent: a click that opens a
-// modal box would otherwise hold the driver until the box closes.
-bool ClickButton(HWND parent, const std::string& caption);
-// The text of a message box: its static control with id 0xFFFF.
-std::string MessageBoxText(HWND box);
-// Returns once the window's thread has finished what it was handling when this was called.
-bool SyncWith(HWND window);
-// The control that has the keyboard focus in the window's thread.
-HWND FocusedControl(HWND window);
-
-// What a combo box shows: its text and its selection (caret when start == end).
-struct ComboState {
-    std::string text;
-    int selectionStart = 0;
-    int selectionEnd = 0;
-    bool operator==(const ComboState&) const = default;
-};
-ComboState ReadCombo(HWND combo);
-
-// Keyboard input through SendInput: it reaches whichever window is in the foreground.
-bool PressKey(WORD virtualKey);
-// Types each character and waits until the combo box shows a change before the next one.
-bool TypeText(HWND combo, const std::string& text);
-// Types as a person does with automatic <> completion: a '>' that completion has already put
-// under the caret is stepped over with the Right arrow instead of being typed again.
-bool TypeAsPerson(HWND combo, const std::string& text);
-
-std::optional<std::string> ReadFileBytes(const fs::path& file);
-bool WriteFileBytes(const fs::path& file, const std::string& bytes);
-// Every folder under `root`, as sorted paths relative to it with backslashes.
-std::vector<std::string> ListTree(const fs::path& root);
-std::string Join(const std::vector<std::string>& items);
-// The folder of the driver's own executable.
-fs::path DriverFolder();
-// A Windows path as the program sees it; fs::path keeps whichever separators it was given.
-std::string WindowsPath(const fs::path& path);
+Step ExpectWindow(const std::string& window, At at, POINT offset = {}, SIZE client = {});
+Step ExpectShown(const std::string& window, bool shown = true);
+// Every control by class and text; of those, exactly `checked` are checked.
+Step ExpectControls(const std::string& window, const std::vector<std::pair<std::string, std::string>>& controls,
+                    const std::vector<std::string>& checked);
+Step ExpectCombo(const std::string& text, int caret);
+Step ExpectFocus(const std::string& button = {});  // empty: the combo box
+// The folders in the Explorer folder, or under DesktopTop on the desktop (which each scenario
+// removes before and after).
+Step ExpectTree(std::vector<std::string> folders, bool onDesktop = false);
+Step ExpectFile(const std::optional<std::string>& bytes);
+Step ExpectError(const std::string& text);
+Step ExpectTopmost(DWORD withinMs);
+Step ExpectRunning(DWORD forMs);
+Step ExpectExit(DWORD withinMs);
