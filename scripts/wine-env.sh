@@ -6,6 +6,9 @@ repo_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
 export WINEPREFIX="${QUILLET_WINEPREFIX:-$repo_root/build/wineprefix}"
 export WINEDEBUG=-all
+# Wine names files in the Unix locale's character set: with a UTF-8 one, every Windows name can
+# be made on the volume. C.UTF-8 is always there.
+export LC_ALL=C.UTF-8
 # Without these, the first start asks to install Mono and Gecko.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
