@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "Shared.h"
-
 namespace fake {
 
 namespace {
@@ -27,14 +25,13 @@ const Entry* Find(const std::string& path) {
 }
 
 sys::Error Fault(const std::map<std::string, sys::Error>& faults, const std::string& path) {
-    const auto found = faults.find(Key(path));
-    return found == faults.end() ? sys::kSuccess : found->second;
+    for (const auto& [faultPath, error] : faults) {
+        if (Key(faultPath) == Key(path)) return error;
+    }
+    return sys::kSuccess;
 }
 
-void Put(const std::string& path, Entry entry) {
-    TheVolume().entries[Key(path)] = std::move(entry);
-    TheVolume().shownAs[Key(path)] = path;
-}
+void Put(const std::string& path, Entry entry) { TheVolume().entries[Key(path)] = std::move(entry); }
 
 }  // namespace
 
@@ -59,29 +56,12 @@ bool IsFolder(const std::string& path) {
     return entry != nullptr && entry->folder;
 }
 
-std::vector<std::string> FoldersBelow(const std::string& root) {
-    const std::string prefix = Key(root) + "\\";
-    std::vector<std::string> folders;
-    for (const auto& [key, entry] : TheVolume().entries) {
-        if (entry.folder && key.rfind(prefix, 0) == 0) folders.push_back(TheVolume().shownAs[key].substr(prefix.size()));
-    }
-    std::sort(folders.begin(), folders.end());
-    return folders;
-}
-
-std::vector<std::string>& ShownErrors() {
-    static std::vector<std::string> texts;
-    return texts;
-}
-
 }  // namespace fake
-
-void ShowError(const char* text) { fake::ShownErrors().emplace_back(text); }
 
 namespace sys {
 
 Error CreateFolder(const char* path) {
-    ++fake::TheVolume().createCalls;
+    fake::TheVolume().createCalls.emplace_back(path);
     if (const Error fault = fake::Fault(fake::TheVolume().createFaults, path)) return fault;
     if (fake::Find(path) != nullptr) return kErrorAlreadyExists;
     const fake::Entry* parent = fake::Find(fake::Parent(fake::Key(path)));
