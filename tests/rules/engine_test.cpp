@@ -130,6 +130,7 @@ TEST_F(Engine, RefusesWithOneMessageBeforeCreatingAnything) {
              {"a<..>", "\"..\" is not a legal folder name."},
              {".", "\".\" is not a legal folder name."},
              {"...", "\"...\" is not a legal folder name."},
+             {"a|. .<b>", "\". .\" is not a legal folder name."},
          }) {
         SCOPED_TRACE(text);
         Fresh("C:\\Data");

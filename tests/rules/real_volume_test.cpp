@@ -47,6 +47,9 @@ TEST(RealVolume, PassesOverWhatExistsAndReportsWhatWindowsRefuses) {
              {"f<x>", "f", system, {}, Creation("f"), ERROR_ALREADY_EXISTS},
              {longName + "<" + longName + ">", nullptr, 0, {longName}, Creation(longName), ERROR_FILENAME_EXCED_RANGE},
              {"a|x\ty", nullptr, 0, {"a"}, Creation("x\ty"), ERROR_INVALID_NAME},
+             // Windows reads ". ." as "." and ".. ." as "..": passed over as present, not created.
+             {"a|. .<b>", nullptr, 0, {}, "\". .\" is not a legal folder name.", 0},
+             {"a|.. .", nullptr, 0, {}, "\".. .\" is not a legal folder name.", 0},
          }) {
         SCOPED_TRACE(row.text.substr(0, 20));
         std::filesystem::remove_all(root);
