@@ -101,7 +101,9 @@ TEST(Engine, RefusesWithOneMessageBeforeCreatingAnything) {
     }
 }
 
-TEST(Engine, ParsesIntoNodesOverTheTypedText) {
+TEST(Engine, ParsesIntoNodesOverTheTypedTextAndReleasesEverything) {
+    MessageBuffer.reset(new char[MessageBufferSize]);
+    TargetPath.reset(new char[TargetPathSize]);
     // Each name with its level change, and InputBuf up to the end of the text.
     for (const auto& [text, nodes, bytes] : std::vector<std::tuple<const char*, const char*, std::string>>{
              {"a<b|c>|d", "a -1, b 0, c 1, d 0, ", "a\0b\0c\0\0d\0"s},
