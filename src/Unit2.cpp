@@ -19,8 +19,9 @@ bool IsSeparator(char c) { return c == '<' || c == '>' || c == '|'; }
 
 std::unique_ptr<SpecNode> NewNode() { return std::unique_ptr<SpecNode>(new (std::nothrow) SpecNode); }
 
-// A run of "." alone would climb out of the target folder ("..") or name nothing at all.
-bool IsOnlyDots(const char* name) { return name[std::strspn(name, ".")] == '\0'; }
+// A run of "." alone would climb out of the target folder ("..") or name nothing at all. Windows
+// drops a name's trailing dots and blanks, so ". ." and ".. ." are read as "." and ".." too.
+bool IsOnlyDotsAndBlanks(const char* name) { return name[std::strspn(name, ". ")] == '\0'; }
 
 // Leading and trailing blanks go; a blank is the space character only.
 void RemoveOuterBlanks(char* text) {
@@ -181,7 +182,7 @@ bool CheckFolderNames() {
             ShowFormattedError("\"%s\" is longer than 215 characters, the maximum length advised by Microsoft.", name);
             return false;
         }
-        if (IsOnlyDots(name)) {
+        if (IsOnlyDotsAndBlanks(name)) {
             ShowFormattedError("\"%s\" is not a legal folder name.", name);
             return false;
         }

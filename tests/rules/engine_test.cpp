@@ -1,18 +1,127 @@
-// Placeholder replaced by the engine's tables.
+// The create command as the user meets it: typed text in; CreateFolder calls and messages out.
 #include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
 
 #include "Shared.h"
 #include "Unit2.h"
 #include "fake_system.h"
 
-TEST(Engine, CreatesTheTree) {
+using namespace std::string_literals;
+using Texts = std::vector<std::string>;
+
+namespace {
+
+const std::string N215(215, 'n'), N216(216, 'n');
+
+// One command on a fresh volume that holds C:\Data and whatever `arrange` adds. Returns the paths
+// CreateFolder was given, each without the target and the one backslash after it.
+Texts Create(const std::string& text, bool created, const std::string& target = "C:\\Data",
+             const std::function<void()>& arrange = [] {}) {
     fake::Reset();
     fake::AddFolder("C:\\Data");
+    arrange();
     MessageBuffer.reset(new char[MessageBufferSize]);
     TargetPath.reset(new char[TargetPathSize]);
-    std::snprintf(TargetPath.get(), TargetPathSize, "%s", "C:\\Data");
-    EXPECT_TRUE(CreateFromText("Reports<Q1|Q2>|Archive"));
-    EXPECT_EQ(fake::FoldersBelow("C:\\Data"),
-              (std::vector<std::string>{"Archive", "Reports", "Reports\\Q1", "Reports\\Q2"}));
+    std::snprintf(TargetPath.get(), TargetPathSize, "%s", target.c_str());
+    LastCreationError = sys::kSuccess;
+    EXPECT_EQ(CreateFromText(text), created);
+    const std::string prefix = target.back() == '\\' ? target : target + "\\";
+    Texts calls;
+    for (const std::string& path : fake::TheVolume().createCalls) {
+        calls.push_back(path.rfind(prefix, 0) == 0 ? path.substr(prefix.size()) : "elsewhere: " + path);
+    }
+    return calls;
+}
+
+}  // namespace
+
+TEST(Engine, CreatesEachFolderOnceInTypedOrderUpToTheFirstFailure) {
+    struct Row {
+        std::string text;
+        Texts calls;               // the paths CreateFolder is given
+        std::string failing = "";  // the folder the message names; empty when every folder exists at the end
+        sys::Error error = 0;
+        const char* target = "C:\\Data";
+        std::function<void()> arrange = [] {};
+    };
+    auto& faults = fake::TheVolume().createFaults;
+    const std::string n = N215, nn = n + "\\" + n, nnn = nn + "\\" + n, three = n + "<" + n + "<" + n + "<";
+    const std::string fits(130, 'f'), tooLong(131, 't');  // WorkPath holds 780 characters beyond the target
+    for (const Row& row : std::vector<Row>{
+             {"Reports<Q1|Q2>|Archive", {"Reports", "Reports\\Q1", "Reports\\Q2", "Archive"}},
+             {"  a  <  b c  |  d >|  e  ", {"a", "a\\b c", "a\\d", "e"}},
+             {"a|a", {"a"}}, {"a<b>|a<c>", {"a", "a\\b", "a\\c"}},
+             {"a<b<c<d>>>|e", {"a", "a\\b", "a\\b\\c", "a\\b\\c\\d", "e"}},
+             {"Work<2024<Jan|Feb>Notes>", {"Work", "Work\\2024", "Work\\2024\\Jan", "Work\\2024\\Feb", "Work\\Notes"}},
+             {"a<b<c>>d", {"a", "a\\b", "a\\b\\c", "d"}}, {"a.b|.a|. a", {"a.b", ".a", ". a"}},
+             {"x<y>", {"x", "x\\y"}, "", 0, "C:\\"}, {"x<y>", {"x", "x\\y"}, "", 0, "C:\\Data\\"},
+             {"a<b>", {"a\\b"}, "", 0, "C:\\Data", [] { fake::AddFolder("C:\\DATA\\A"); }},
+             {"a<b>", {"a"}, "a", sys::kErrorAlreadyExists, "C:\\Data", [] { fake::AddFile("C:\\Data\\a"); }},
+             {"a|b|c", {"a", "b"}, "b", sys::kErrorSharingViolation, "C:\\Data",
+              [&] { faults["C:\\Data\\b"] = sys::kErrorSharingViolation; }},
+             {"x<%s%n<z>>", {"x", "x\\%s%n"}, "%s%n", sys::kErrorAccessDenied, "C:\\Data",
+              [&] { faults["C:\\Data\\x\\%s%n"] = sys::kErrorAccessDenied; }},
+             {three + fits + ">>>", {n, nn, nnn, nnn + "\\" + fits}},
+             {three + tooLong + ">>>", {n, nn, nnn}, tooLong, sys::kErrorFilenameTooLong}}) {
+        SCOPED_TRACE(row.text.substr(0, 40) + " in " + row.target);
+        EXPECT_EQ(Create(row.text, row.failing.empty(), row.target, row.arrange), row.calls);
+        const std::string message = "A problem occurred during creation of: " + row.failing + "\nAborting further "
+                                    "folder creation.";
+        EXPECT_EQ(ShownErrors(), row.failing.empty() ? Texts{} : Texts{message});
+        EXPECT_EQ(LastCreationError, row.error);
+    }
+}
+
+TEST(Engine, RefusesWithOneMessageBeforeCreatingAnything) {
+    const std::string start = " is not legal at start of folder specification.";
+    const std::string end = " is not legal at end of folder specification.", pair = " is never a legal combination.";
+    const std::string notLegal = "\" which is not legal in a folder name.";
+    for (const auto& [text, message] : std::vector<std::pair<std::string, std::string>>{
+             {"", ""}, {"   ", ""},
+             {"|a", "|" + start}, {" <a>", "<" + start}, {">a", ">" + start}, {"a |", "|" + end}, {"a<", "<" + end},
+             // Pairs are reported in the order <<, ||, <|, |<, |>, <> wherever they stand.
+             {"a|>b<<c", "<<" + pair}, {"a<>b||c", "||" + pair}, {"a|<b<|c", "<|" + pair},
+             {"a|>b|<c", "|<" + pair}, {"a<>b|>c", "|>" + pair}, {"a<>b", "<>" + pair},
+             {"a<b", "< and > not equal in number"}, {"a<b>>c", "< and > not equal in number"},
+             {"a>b<c", "Brackets are not balanced pairs <...>"}, {"a>b<c<d>", "Brackets are not balanced pairs <...>"},
+             {"ok<a\\b>", "\"a\\b\" contains \"\\" + notLegal}, {"a/b", "\"a/b\" contains \"/" + notLegal},
+             {"a:b", "\"a:b\" contains \":" + notLegal}, {"a*b", "\"a*b\" contains \"*" + notLegal},
+             {"a?b", "\"a?b\" contains \"?" + notLegal}, {"a\"b", "\"a\"b\" contains \"\"" + notLegal},
+             {"a<b><c>", "\"<c\" contains \"<" + notLegal}, {"ok|a*b\\c", "\"a*b\\c\" contains \"*" + notLegal},
+             {"%s%n*", "\"%s%n*\" contains \"*" + notLegal}, {N216 + "?", "\"" + N216 + "?\" contains \"?" + notLegal},
+             {N216 + "|" + N215,
+              "\"" + N216 + "\" is longer than 215 characters, the maximum length advised by Microsoft."},
+             {"a<..>", "\"..\" is not a legal folder name."}, {".", "\".\" is not a legal folder name."},
+             {"...", "\"...\" is not a legal folder name."}, {"a|. .<b>", "\". .\" is not a legal folder name."}}) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(Create(text, false), Texts{});
+        EXPECT_EQ(ShownErrors(), message.empty() ? Texts{} : Texts{message});
+    }
+}
+
+TEST(Engine, ParsesIntoNodesOverTheTypedTextAndReleasesEverything) {
+    MessageBuffer.reset(new char[MessageBufferSize]);
+    TargetPath.reset(new char[TargetPathSize]);
+    // Each name with its level change, and InputBuf up to the end of the text.
+    for (const auto& [text, nodes, bytes] : std::vector<std::tuple<const char*, const char*, std::string>>{
+             {"a<b|c>|d", "a -1, b 0, c 1, d 0, ", "a\0b\0c\0\0d\0"s},
+             {"a < b | c > | d", "a -1, b 0, c 1, d 0, ", "a\0b\0c\0\0d\0"s},
+             {"a<b<c>>d", "a -1, b -1, c 2, d 0, ", "a\0b\0c\0\0d\0"s},
+             {"a<b><c>", "a -1, b 1, <c 1, ", "a\0b\0<c\0"s}}) {
+        SCOPED_TRACE(text);
+        InputBuf.reset(new char[std::strlen(text) + 1]);
+        std::strcpy(InputBuf.get(), text);
+        NormaliseSpec();
+        ASSERT_TRUE(CheckSpecSyntax() && ParseSpec());
+        std::string parsed;
+        for (const SpecNode* node = SpecList.get(); node != nullptr && node->name != nullptr; node = node->next.get()) {
+            parsed += node->name + " "s + std::to_string(node->levelChange) + ", ";
+        }
+        EXPECT_EQ(parsed, nodes);
+        EXPECT_EQ(std::string(InputBuf.get(), bytes.size()), bytes);
+    }
     ReleaseBuffers();
+    EXPECT_FALSE(MessageBuffer || TargetPath || InputBuf || SpecList);
 }

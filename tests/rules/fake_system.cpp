@@ -1,39 +1,24 @@
 #include "fake_system.h"
 
-#include <algorithm>
-
-#include "Shared.h"
-
 namespace fake {
 
 namespace {
 
 std::string Key(const std::string& path) {
     std::string key = path;
-    std::transform(key.begin(), key.end(), key.begin(), [](char c) { return c >= 'a' && c <= 'z' ? c - 32 : c; });
+    for (char& c : key) c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
     while (key.size() > 3 && key.back() == '\\') key.pop_back();
     return key;
 }
 
-std::string Parent(const std::string& key) {
-    const std::size_t separator = key.rfind('\\');
-    if (separator == std::string::npos) return {};
-    return key.substr(0, separator == 2 ? 3 : separator);  // "C:\x" lies in "C:\"
-}
-
-const Entry* Find(const std::string& path) {
+const std::optional<std::string>* Find(const std::string& path) {
     const auto found = TheVolume().entries.find(Key(path));
     return found == TheVolume().entries.end() ? nullptr : &found->second;
 }
 
 sys::Error Fault(const std::map<std::string, sys::Error>& faults, const std::string& path) {
-    const auto found = faults.find(Key(path));
+    const auto found = faults.find(path);
     return found == faults.end() ? sys::kSuccess : found->second;
-}
-
-void Put(const std::string& path, Entry entry) {
-    TheVolume().entries[Key(path)] = std::move(entry);
-    TheVolume().shownAs[Key(path)] = path;
 }
 
 }  // namespace
@@ -51,61 +36,38 @@ void Reset() {
     AddFolder(TheVolume().programFolder);
 }
 
-void AddFolder(const std::string& path) { Put(path, {.folder = true, .bytes = {}}); }
-void AddFile(const std::string& path, const std::string& bytes) { Put(path, {.folder = false, .bytes = bytes}); }
-
-bool IsFolder(const std::string& path) {
-    const Entry* entry = Find(path);
-    return entry != nullptr && entry->folder;
-}
-
-std::vector<std::string> FoldersBelow(const std::string& root) {
-    const std::string prefix = Key(root) + "\\";
-    std::vector<std::string> folders;
-    for (const auto& [key, entry] : TheVolume().entries) {
-        if (entry.folder && key.rfind(prefix, 0) == 0) folders.push_back(TheVolume().shownAs[key].substr(prefix.size()));
-    }
-    std::sort(folders.begin(), folders.end());
-    return folders;
-}
-
-std::vector<std::string>& ShownErrors() {
-    static std::vector<std::string> texts;
-    return texts;
-}
+void AddFolder(const std::string& path) { TheVolume().entries[Key(path)] = std::nullopt; }
+void AddFile(const std::string& path, const std::string& bytes) { TheVolume().entries[Key(path)] = bytes; }
 
 }  // namespace fake
-
-void ShowError(const char* text) { fake::ShownErrors().emplace_back(text); }
 
 namespace sys {
 
 Error CreateFolder(const char* path) {
-    ++fake::TheVolume().createCalls;
+    fake::TheVolume().createCalls.emplace_back(path);
     if (const Error fault = fake::Fault(fake::TheVolume().createFaults, path)) return fault;
     if (fake::Find(path) != nullptr) return kErrorAlreadyExists;
-    const fake::Entry* parent = fake::Find(fake::Parent(fake::Key(path)));
-    if (parent == nullptr || !parent->folder) return kErrorPathNotFound;
+    const std::string key = fake::Key(path);
+    const std::size_t separator = key.rfind('\\');
+    if (!IsFolder(key.substr(0, separator == 2 ? 3 : separator).c_str())) return kErrorPathNotFound;  // "C:\x" in "C:\"
     fake::AddFolder(path);
     return kSuccess;
 }
 
-bool IsFolder(const char* path) { return fake::IsFolder(path); }
+bool IsFolder(const char* path) {
+    const std::optional<std::string>* entry = fake::Find(path);
+    return entry != nullptr && !entry->has_value();
+}
 
 Error ReadWholeFile(const char* path, std::string* bytes) {
-    if (const Error fault = fake::Fault(fake::TheVolume().readFaults, path)) return fault;
-    const fake::Entry* entry = fake::Find(path);
-    if (entry == nullptr) return kErrorFileNotFound;
-    if (entry->folder) return kErrorAccessDenied;
-    *bytes = entry->bytes;
+    const std::optional<std::string>* entry = fake::Find(path);
+    if (entry == nullptr || !entry->has_value()) return kErrorFileNotFound;
+    *bytes = **entry;
     return kSuccess;
 }
 
 Error ReplaceFileContents(const char* path, const std::string& bytes) {
     if (const Error fault = fake::Fault(fake::TheVolume().replaceFaults, path)) return fault;
-    const fake::Entry* parent = fake::Find(fake::Parent(fake::Key(path)));
-    if (parent == nullptr || !parent->folder) return kErrorPathNotFound;
-    if (fake::IsFolder(path)) return kErrorAccessDenied;
     fake::AddFile(path, bytes);
     return kSuccess;
 }
