@@ -62,7 +62,7 @@ public:
     Error error() const { return error_; }
 
 private:
-    std::intptr_t handle_ = 0;
+    [[maybe_unused]] std::intptr_t handle_ = 0;  // the lock, where there is one
     Error error_ = kSuccess;
 };
 

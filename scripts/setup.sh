@@ -3,8 +3,9 @@
 # already installed are left alone, so a second run takes a moment.
 set -euo pipefail
 
-packages=(cmake make g++ libgtest-dev googletest g++-mingw-w64-i686
-          wine wine32:i386 fonts-wine xvfb xdotool imagemagick)
+# clang with clang 14's libFuzzer, ASan and UBSan runtimes (libclang-rt-14-dev) builds the fuzz targets.
+packages=(cmake make g++ libgtest-dev g++-mingw-w64-i686 clang libclang-rt-14-dev
+          wine wine32:i386 fonts-wine xvfb xdotool imagemagick chromium)
 
 installed() {
   dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'

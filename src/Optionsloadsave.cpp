@@ -196,6 +196,7 @@ const char* HistoryEntryProblem(const std::string& entry) {
 std::string OptionsFileName() { return ProgramFolder() + "QuilletOptions.dat"; }
 
 std::vector<std::string> LoadOptions() {
+    SavingDisabled = false;
     std::string bytes;
     const sys::Error error = ReadOptionsFile(&bytes);
     StoredOptions stored{OptionSettings, {}};

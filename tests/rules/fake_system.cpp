@@ -1,40 +1,24 @@
 #include "fake_system.h"
 
-#include <algorithm>
-
-#include "Shared.h"
-
 namespace fake {
 
 namespace {
 
 std::string Key(const std::string& path) {
     std::string key = path;
-    std::transform(key.begin(), key.end(), key.begin(), [](char c) { return c >= 'a' && c <= 'z' ? c - 32 : c; });
+    for (char& c : key) c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
     while (key.size() > 3 && key.back() == '\\') key.pop_back();
     return key;
 }
 
-std::string Parent(const std::string& key) {
-    const std::size_t separator = key.rfind('\\');
-    if (separator == std::string::npos) return {};
-    return key.substr(0, separator == 2 ? 3 : separator);  // "C:\x" lies in "C:\"
-}
-
-const Entry* Find(const std::string& path) {
+const std::optional<std::string>* Find(const std::string& path) {
     const auto found = TheVolume().entries.find(Key(path));
     return found == TheVolume().entries.end() ? nullptr : &found->second;
 }
 
 sys::Error Fault(const std::map<std::string, sys::Error>& faults, const std::string& path) {
-    const auto found = faults.find(Key(path));
+    const auto found = faults.find(path);
     return found == faults.end() ? sys::kSuccess : found->second;
-}
-
-void Put(const std::string& path, Entry entry) {
-    entry.identity = {1, ++TheVolume().lastIndex};
-    TheVolume().entries[Key(path)] = std::move(entry);
-    TheVolume().shownAs[Key(path)] = path;
 }
 
 }  // namespace
@@ -52,80 +36,65 @@ void Reset() {
     AddFolder(TheVolume().programFolder);
 }
 
-void AddFolder(const std::string& path) { Put(path, {.folder = true, .bytes = {}}); }
-void AddFile(const std::string& path, const std::string& bytes) { Put(path, {.folder = false, .bytes = bytes}); }
-
-bool IsFolder(const std::string& path) {
-    const Entry* entry = Find(path);
-    return entry != nullptr && entry->folder;
+void AddFolder(const std::string& path) {
+    TheVolume().entries[Key(path)] = std::nullopt;
+    TheVolume().folderIndexes[Key(path)] = ++TheVolume().foldersMade;
 }
 
-std::vector<std::string> FoldersBelow(const std::string& root) {
-    const std::string prefix = Key(root) + "\\";
-    std::vector<std::string> folders;
-    for (const auto& [key, entry] : TheVolume().entries) {
-        if (entry.folder && key.rfind(prefix, 0) == 0) folders.push_back(TheVolume().shownAs[key].substr(prefix.size()));
-    }
-    std::sort(folders.begin(), folders.end());
-    return folders;
+void AddFile(const std::string& path, const std::string& bytes) {
+    TheVolume().entries[Key(path)] = bytes;
+    TheVolume().folderIndexes.erase(Key(path));
 }
 
-bool HoldsFiles(const std::string& path) {
-    const std::string prefix = Key(path) + "\\";
-    for (const auto& [key, entry] : TheVolume().entries) {
-        if (!entry.folder && key.rfind(prefix, 0) == 0) return true;
-    }
-    return false;
-}
-
-std::vector<std::string>& ShownErrors() {
-    static std::vector<std::string> texts;
-    return texts;
+bool Exists(const std::string& path) {
+    return TheVolume().entries.count(Key(path)) != 0;
 }
 
 }  // namespace fake
 
-void ShowError(const char* text) { fake::ShownErrors().emplace_back(text); }
-
 namespace sys {
 
 Error CreateFolder(const char* path, FolderIdentity* made) {
-    ++fake::TheVolume().createCalls;
+    fake::TheVolume().createCalls.emplace_back(path);
     if (const Error fault = fake::Fault(fake::TheVolume().createFaults, path)) return fault;
     if (fake::Find(path) != nullptr) return kErrorAlreadyExists;
-    const fake::Entry* parent = fake::Find(fake::Parent(fake::Key(path)));
-    if (parent == nullptr || !parent->folder) return kErrorPathNotFound;
+    const std::string key = fake::Key(path);
+    const std::size_t separator = key.rfind('\\');
+    if (!IsFolder(key.substr(0, separator == 2 ? 3 : separator).c_str())) return kErrorPathNotFound;  // "C:\x" in "C:\"
     fake::AddFolder(path);
-    *made = fake::TheVolume().entries[fake::Key(path)].identity;
+    *made = {1, fake::TheVolume().folderIndexes[key]};
     return kSuccess;
 }
 
 Removal RemoveFolder(const char* path, const FolderIdentity& made) {
-    const auto found = fake::TheVolume().entries.find(fake::Key(path));
-    if (found == fake::TheVolume().entries.end()) return Removal::Gone;
-    if (!found->second.folder || !(found->second.identity == made)) return Removal::Replaced;
-    if (!fake::FoldersBelow(path).empty() || fake::HoldsFiles(path)) return Removal::NotEmpty;
-    fake::TheVolume().entries.erase(found);
+    const std::string key = fake::Key(path);
+    auto& volume = fake::TheVolume();
+    if (fake::Find(path) == nullptr) return Removal::Gone;
+    const auto index = volume.folderIndexes.find(key);
+    if (index == volume.folderIndexes.end() || !(FolderIdentity{1, index->second} == made)) return Removal::Replaced;
+    const auto child = volume.entries.lower_bound(key + "\\");
+    if (child != volume.entries.end() && child->first.rfind(key + "\\", 0) == 0) return Removal::NotEmpty;
+    volume.entries.erase(key);
+    volume.folderIndexes.erase(index);
     return Removal::Removed;
 }
 
-bool IsFolder(const char* path) { return fake::IsFolder(path); }
+bool IsFolder(const char* path) {
+    const std::optional<std::string>* entry = fake::Find(path);
+    return entry != nullptr && !entry->has_value();
+}
 
 Error ReadWholeFile(const char* path, std::size_t limit, std::string* bytes) {
     if (const Error fault = fake::Fault(fake::TheVolume().readFaults, path)) return fault;
-    const fake::Entry* entry = fake::Find(path);
-    if (entry == nullptr) return kErrorFileNotFound;
-    if (entry->folder) return kErrorAccessDenied;
-    if (entry->bytes.size() > limit) return kErrorFileTooLarge;
-    *bytes = entry->bytes;
+    const std::optional<std::string>* entry = fake::Find(path);
+    if (entry == nullptr || !entry->has_value()) return kErrorFileNotFound;
+    if ((*entry)->size() > limit) return kErrorFileTooLarge;
+    *bytes = **entry;
     return kSuccess;
 }
 
 Error ReplaceFileContents(const char* path, const std::string& bytes) {
     if (const Error fault = fake::Fault(fake::TheVolume().replaceFaults, path)) return fault;
-    const fake::Entry* parent = fake::Find(fake::Parent(fake::Key(path)));
-    if (parent == nullptr || !parent->folder) return kErrorPathNotFound;
-    if (fake::IsFolder(path)) return kErrorAccessDenied;
     fake::AddFile(path, bytes);
     return kSuccess;
 }
@@ -140,12 +109,12 @@ std::string ProgramPath() { return fake::TheVolume().programFolder + "Quillet.ex
 // The fake's code page is Latin-1: the first 256 characters, one byte each.
 bool ToAnsiCodePage(const std::string& utf8, std::string* ansi) {
     ansi->clear();
-    for (std::size_t i = 0; i < utf8.size(); ++i) {
-        const auto lead = static_cast<unsigned char>(utf8[i]);
+    for (std::size_t at = 0; at < utf8.size(); ++at) {
+        const auto lead = static_cast<unsigned char>(utf8[at]);
         if (lead < 0x80) {
-            *ansi += utf8[i];
-        } else if ((lead == 0xC2 || lead == 0xC3) && i + 1 < utf8.size()) {
-            *ansi += static_cast<char>(((lead & 0x03) << 6) | (utf8[++i] & 0x3F));
+            *ansi += utf8[at];
+        } else if ((lead == 0xC2 || lead == 0xC3) && at + 1 < utf8.size()) {
+            *ansi += static_cast<char>(((lead & 0x03) << 6) | (utf8[++at] & 0x3F));
         } else {
             return false;
         }
@@ -155,14 +124,10 @@ bool ToAnsiCodePage(const std::string& utf8, std::string* ansi) {
 
 std::string FromAnsiCodePage(const std::string& ansi) {
     std::string utf8;
-    for (char c : ansi) {
+    for (const char c : ansi) {
         const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x80) {
-            utf8 += c;
-        } else {
-            utf8 += static_cast<char>(0xC0 | (byte >> 6));
-            utf8 += static_cast<char>(0x80 | (byte & 0x3F));
-        }
+        if (byte >= 0x80) utf8 += static_cast<char>(0xC0 | (byte >> 6));
+        utf8 += byte >= 0x80 ? static_cast<char>(0x80 | (byte & 0x3F)) : c;
     }
     return utf8;
 }
