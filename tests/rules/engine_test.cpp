@@ -113,7 +113,7 @@ TEST(Engine, RefusesWithOneMessageBeforeCreatingAnything) {
         EXPECT_EQ(ShownErrors(), message.empty() ? Texts{} : Texts{message});
     }
     // Names Windows would not make as typed: it drops trailing dots and blanks, opens devices.
-    for (const std::string& name : {"..", ".", "...", ". .", "Q1 .", "a.", "CON", "con", "nul.txt", "Aux .x", "PRN",
+    for (const std::string name : {"..", ".", "...", ". .", "Q1 .", "a.", "CON", "con", "nul.txt", "Aux .x", "PRN",
                                     "COM1", "lpt9", "COM\xC2\xB9", "a\tb", "x\x01"}) {
         SCOPED_TRACE(name);
         EXPECT_EQ(Create("ok|" + name + "<b>", false), Texts{});
