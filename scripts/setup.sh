@@ -3,8 +3,10 @@
 # already installed are left alone, so a second run takes a moment.
 set -euo pipefail
 
+# Xorg's dummy driver and the 32-bit Xinerama library give Wine two monitors.
 packages=(cmake make g++ libgtest-dev googletest g++-mingw-w64-i686
-          wine wine32:i386 fonts-wine xvfb xdotool imagemagick)
+          wine wine32:i386 fonts-wine xvfb xdotool imagemagick
+          xserver-xorg-core xserver-xorg-video-dummy libxinerama1:i386)
 
 installed() {
   dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'
