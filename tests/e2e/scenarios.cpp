@@ -1,4 +1,7 @@
 // The end-to-end scenarios: each starts its own Quillet beside its own stand-in Explorer window.
+#include "ConfigwindowLayout.h"
+#include "DesktoporquitLayout.h"
+#include "Unit1Layout.h"
 #include "rig.h"
 
 namespace {
@@ -18,34 +21,64 @@ std::string IllegalStar(const std::string& name) {
     return "\"" + name + "\" contains \"*\" which is not legal in a folder name.";
 }
 
+// A control of a window's layout table, found in the window by its class and caption, with
+// what the system's control draws beside its caption at 96 dpi: a push button's edges, a group
+// box's frame on either side, the box of a check box or radio button.
+template <typename Args>
+Part Of(const Args& args) {
+    if constexpr (std::is_same_v<Args, ui::ComboBox::CreateArgs>) {
+        return {"ComboBox", args.bounds, "", args.font};
+    } else if constexpr (std::is_same_v<Args, ui::Label::CreateArgs>) {
+        return {"Static", args.bounds, args.caption, args.font, 0, args.wordWrap};
+    } else {
+        constexpr bool push = std::is_same_v<Args, ui::Button::CreateArgs>;
+        constexpr bool group = std::is_same_v<Args, ui::GroupBox::CreateArgs>;
+        return {"Button", args.bounds, args.caption, args.font, push ? 4 : (group ? 16 : 17)};
+    }
+}
+
 }  // namespace
 
 std::vector<Scenario> AllScenarios() {
     const int screenWidth = GetSystemMetrics(SM_CXSCREEN), screenHeight = GetSystemMetrics(SM_CYSCREEN);
     // Written by hand with plain CR LF: any rewrite by Quillet would change its bytes.
     const std::string handWritten = Stored(1, 1, 1, "ABC\r\n");
+    namespace M = Form1Layout;
+    namespace O = OptionsLayout;
+    namespace W = NoAddressBarLayout;
     // clang-format off
-    const std::vector<std::pair<std::string, std::string>> optionsControls = {{"Static", "Automatic <> completion"},
-        {"Button", "Enter key presses..."}, {"Button", "Create and Close"}, {"Button", "Create and stay open"},
-        {"Button", "Discard changes"}, {"Button", "Apply"}, {"Button", "If Explorer window not found"},
-        {"Button", "Prompt quit/create on desktop"}, {"Button", "Always create on desktop"}};
-    const std::vector<std::pair<std::string, std::string>> warningControls = {
-        {"Static", "Could not find address bar in Explorer window so could not determine root path."},
-        {"Button", "Quit"}, {"Button", "Create on desktop"}, {"Button", "Always prompt like this"},
-        {"Button", "Always create on desktop if no Explorer"}};
+    const Layout mainLayout{M::Window, {Of(M::Label1), Of(M::lblVersionInfo), Of(M::lblSiteLink), Of(M::ComboBox1),
+        Of(M::btnHistoryAdd), Of(M::btnHistoryRemove), Of(M::btnCreate), Of(M::btnCreateQuit), Of(M::btnQuit),
+        Of(M::btnConfig), Of(M::btnHelp)}};
+    const Layout optionsLayout{O::Window, {Of(O::chkAutoBrackets), Of(O::Label1), Of(O::grpEnterKey),
+        Of(O::radCreateClose), Of(O::radCreate), Of(O::btnDiscard), Of(O::btnApply), Of(O::GroupBox1),
+        Of(O::radioPrompt), Of(O::radioDesktop)}};
+    const Layout warningLayout{W::Window, {Of(W::Label1), Of(W::btnQuit), Of(W::btnUseDesktop), Of(W::radioPrompt),
+        Of(W::radioDesktop)}};
+    // The automatic <> completion box has no caption of its own.
+    const std::vector<std::string> optionsChecked = {"", "Create and stay open", "Prompt quit/create on desktop"};
+    // Quillet stays at the stand-in's corner while it ends 10 pixels or more from the monitor's edge.
+    const auto margin = [](Edge edge) {
+        return std::vector<Step>{StandInNear(edge, 10), Restart(), ExpectWindow(Main, At::StandIn),
+                                 StandInNear(edge, 9), Restart(), ExpectWindow(Main, At::Centre)};
+    };
     return {
-        {"placement-corner", {}, {ExpectWindow(Main, At::StandIn, {0, 0}, {578, 48})}},
+        {"placement-corner", {}, {ExpectWindow(Main, At::StandIn, {0, 0})}},
         {"placement-origin", {.standIn = {0, 0, 800, 500}}, {ExpectWindow(Main, At::Centre)}},
-        {"placement-maximised", {.standIn = {-8, -8, screenWidth + 8, screenHeight + 8}}, {ExpectWindow(Main, At::Centre)}},
+        {"placement-maximised", {.standIn = {-8, -8, screenWidth + 8, screenHeight + 8}},
+            {ExpectWindow(Main, At::Centre)}},
         {"placement-off-left", {.standIn = {-20, 150, 780, 650}}, {ExpectWindow(Main, At::Screen, {0, 150})}},
-        {"placement-margin-bottom", {}, {StandInNear(Edge::Bottom, 10), Restart(), ExpectWindow(Main, At::StandIn),
-            StandInNear(Edge::Bottom, 9), Restart(), ExpectWindow(Main, At::Centre)}},
-        {"placement-margin-right", {}, {StandInNear(Edge::Right, 10), Restart(), ExpectWindow(Main, At::StandIn),
-            StandInNear(Edge::Right, 9), Restart(), ExpectWindow(Main, At::Centre)}},
+        {"placement-margin-bottom", {}, margin(Edge::Bottom)},
+        {"placement-margin-right", {}, margin(Edge::Right)},
+        {"layout-main", {}, {ExpectLayout(Main, mainLayout), Screenshot(Main, "main")}},
+        {"layout-options", {}, {Click(Main, "Options"), ExpectLayout(OptionsDialog, optionsLayout),
+            Screenshot(OptionsDialog, "options")}},
+        {"layout-no-address-bar", {.addressBar = false}, {ExpectLayout(Warning, warningLayout),
+            Screenshot(Warning, "warning")}},
         {"topmost", {}, {ExpectTopmost(1000)}},
         {"watchdog", {}, {CloseStandIn(), ExpectExit(WatchdogMs)}},
-        {"watchdog-paused-by-error", {}, {Type("a*"), Press(VK_RETURN), ExpectError(IllegalStar("a*")), CloseStandIn(),
-            ExpectRunning(3000), Click(ErrorBox, "OK"), ExpectExit(WatchdogMs)}},
+        {"watchdog-paused-by-error", {}, {Type("a*"), Press(VK_RETURN), ExpectBox(ErrorBox, IllegalStar("a*")),
+            CloseStandIn(), ExpectRunning(3000), Click(ErrorBox, "OK"), ExpectExit(WatchdogMs)}},
         {"autobrackets", {}, {Type("a<"), ExpectCombo("a<>", 2), Type("b"), ExpectCombo("a<b>", 3)}},
         {"create-typed", {}, {ExpectFocus(), Type("Reports<Q1|Q2>|Archive"), ExpectCombo("Reports<Q1|Q2>|Archive", 22),
             Press(VK_RETURN), ExpectTree({"Reports", "Reports\\Q1", "Reports\\Q2", "Archive"}), ExpectRunning(300),
@@ -57,36 +90,36 @@ std::vector<Scenario> AllScenarios() {
         {"esc", {}, {Press(VK_ESCAPE), ExpectExit(ExitMs)}},
         {"keys-on-buttons", {}, {Press(VK_TAB), ExpectFocus("+"), Type("<"), ExpectCombo("<>", 1), ExpectFocus("+"),
             Press(VK_ESCAPE), ExpectExit(ExitMs)}},
-        {"illegal-name", {}, {Type("a|b*"), Press(VK_RETURN), ExpectError(IllegalStar("b*")), ExpectTree({}),
+        {"illegal-name", {}, {Type("a|b*"), Press(VK_RETURN), ExpectBox(ErrorBox, IllegalStar("b*")), ExpectTree({}),
             Click(ErrorBox, "OK"), ExpectShown(ErrorBox, false), ExpectRunning(300)}},
         {"history-file", {}, {Type("b<c>"), Click(Main, "+"), ExpectFile(Stored(1, 1, 1, "b<c>\r\r\n")), ExpectFocus(),
             Click(Main, "-"), ExpectFile(Stored(1, 1, 1))}},
         {"history-ignores-case", {.options = handWritten}, {Type("abc"), Click(Main, "+"), ExpectFile(handWritten),
             Press(VK_END), Type(" "), Click(Main, "+"), ExpectFile(Stored(1, 1, 1, "ABC\r\r\nabc \r\r\n")),
             Press(VK_END), Type("\b"), Click(Main, "-"), ExpectFile(Stored(1, 1, 1, "abc \r\r\n"))}},
-        {"options-dialog", {}, {Click(Main, "Options"), ExpectWindow(OptionsDialog, At::MainWindow, {10, 10}, {383, 133}),
-            ExpectControls(OptionsDialog, optionsControls, {"Create and stay open", "Prompt quit/create on desktop"}),
-            Click(OptionsDialog, "Create and Close"), Click(OptionsDialog, "Apply"), ExpectShown(OptionsDialog, false),
-            ExpectFile(Stored(1, 0, 1)), Type("x"), Press(VK_RETURN), ExpectTree({"x"}), ExpectExit(ExitMs)}},
+        {"options-dialog", {}, {Click(Main, "Options"), ExpectWindow(OptionsDialog, At::MainWindow, {10, 10}),
+            ExpectChecked(OptionsDialog, optionsChecked), Click(OptionsDialog, "Create and Close"),
+            Click(OptionsDialog, "Apply"), ExpectShown(OptionsDialog, false), ExpectFile(Stored(1, 0, 1)), Type("x"),
+            Press(VK_RETURN), ExpectTree({"x"}), ExpectExit(ExitMs)}},
         {"options-discard", {}, {Click(Main, "Options"), Click(OptionsDialog, "Create and Close"),
             Click(OptionsDialog, "Discard changes"), ExpectShown(OptionsDialog, false), ExpectFile(std::nullopt),
-            Click(Main, "Options"),
-            ExpectControls(OptionsDialog, optionsControls, {"Create and stay open", "Prompt quit/create on desktop"}),
-            Click(OptionsDialog, "Discard changes"), Type("y"), Press(VK_RETURN), ExpectTree({"y"}), ExpectRunning(500)}},
+            Click(Main, "Options"), ExpectChecked(OptionsDialog, optionsChecked), Click(OptionsDialog, "Discard changes"),
+            Type("y"), Press(VK_RETURN), ExpectTree({"y"}), ExpectRunning(500)}},
         {"options-follow-main-window", {}, {Move(Main, 300, 400), ExpectWindow(Main, At::Screen, {300, 400}),
             Click(Main, "Options"), ExpectWindow(OptionsDialog, At::Screen, {310, 410})}},
         {"address-bar-shows-desktop", {.barText = "Desktop"}, {Type(DesktopTop + "<a>"), Press(VK_RETURN),
-            ExpectTree({"a"}, true), ExpectTree({})}},
+            ExpectTree({"a"}, In::Desktop), ExpectTree({})}},
         {"program-folder-with-blanks", {.program = "My Quillet"}, {Type("b"), Click(Main, "+"),
             ExpectFile(Stored(1, 1, 1, "b\r\r\n"))}},
-        {"no-address-bar-desktop", {.addressBar = false}, {ExpectWindow(Warning, At::Centre, {0, 0}, {222, 106}),
-            ExpectControls(Warning, warningControls, {"Always prompt like this"}),
-            Click(Warning, "Create on desktop"), ExpectShown("Quillet on desktop"), Type(DesktopTop + "<a|b>"),
-            Press(VK_RETURN), ExpectTree({"a", "b"}, true), ExpectTree({})}},
+        {"no-address-bar-desktop", {.addressBar = false}, {ExpectWindow(Warning, At::Centre),
+            ExpectChecked(Warning, {"Always prompt like this"}), Click(Warning, "Create on desktop"),
+            ExpectShown("Quillet on desktop"), Type(DesktopTop + "<a|b>"), Press(VK_RETURN),
+            ExpectTree({"a", "b"}, In::Desktop), ExpectTree({})}},
         {"no-address-bar-quit", {.addressBar = false}, {Click(Warning, "Quit"), ExpectExit(ExitMs)}},
-        {"no-address-bar-always-desktop", {.addressBar = false}, {Click(Warning, "Always create on desktop if no Explorer"),
-            ExpectFile(Stored(1, 1, 0)), Click(Warning, "Quit"), ExpectExit(ExitMs), Restart(),
-            ExpectShown(Warning, false), ExpectShown("Quillet on desktop")}},
+        {"no-address-bar-always-desktop", {.addressBar = false}, {
+            Click(Warning, "Always create on desktop if no Explorer"), ExpectFile(Stored(1, 1, 0)),
+            Click(Warning, "Quit"), ExpectExit(ExitMs), Restart(), ExpectShown(Warning, false),
+            ExpectShown("Quillet on desktop")}},
     };
     // clang-format on
 }
