@@ -9,6 +9,26 @@ namespace {
 constexpr DWORD ExitMs = 5000;
 // One watchdog interval of 2 s, with room for a busy machine.
 constexpr DWORD WatchdogMs = 2500;
+// Quillet tries a held options file for about a second; the address bar's answer it awaits 3 s.
+constexpr DWORD HeldLongMs = 3000, HeldBrieflyMs = 300, HungMs = 4000;
+const std::string NotAFolder =
+    "Windows says that the path shown in the address bar does not exist as a physical disk folder.\n\n"
+    "If you can't see why (e.g. Control Panel, My Computer) then please check that you configured \n"
+    "Explorer to show the full path in the address bar. If it does show a real folder, please tell us "
+    "at https://quillet.example/ which path it shows.";
+const std::string NotAnswering =
+    "The Explorer window does not answer, so Quillet cannot read which folder it shows. No folders were created."
+    "\n\nWait until Explorer responds again, then try once more.";
+const std::string Unreadable =
+    "Your options file QuilletOptions.dat could not be read, so Quillet starts with its default options and an "
+    "empty history.\n\nChanges to the options and the history will not be saved until Quillet is started again.";
+const std::string TooLarge =
+    "QuilletOptions.dat is larger than 1 MB, far too large to be Quillet's options file, so it was not read. "
+    "Quillet starts with its default options and an empty history.\n\nChanges to the options and the history "
+    "will not be saved while that file is there.";
+const std::string NotInCodePage =
+    "This folder specification cannot be kept in the history: the options file keeps the characters of "
+    "your Windows code page only, and this specification holds others. You can still create it.";
 
 // The options file as Quillet writes it: each history line ends in CR CR LF.
 std::string Stored(int autoBrackets, int enterKeyAction, int explorerMissingPrompt, const std::string& history = "") {
@@ -40,9 +60,15 @@ Part Of(const Args& args) {
 }  // namespace
 
 std::vector<Scenario> AllScenarios() {
+    using enum Setup::Start;
     const int screenWidth = GetSystemMetrics(SM_CXSCREEN), screenHeight = GetSystemMetrics(SM_CYSCREEN);
     // Written by hand with plain CR LF: any rewrite by Quillet would change its bytes.
     const std::string handWritten = Stored(1, 1, 1, "ABC\r\n");
+    const std::vector<Step> removeAbc = {Type("abc"), Click(Main, "-"), ExpectFile(Stored(1, 1, 1))};
+    // In the code page's bytes (Windows-1252 here), as an older Quillet or an editor wrote them.
+    const std::string cafe = Stored(1, 1, 1, "Caf\xE9\r\nNa\xEFve\r\n"),
+                      noel = Stored(1, 1, 1, "Na\xEFve\r\r\nNo\xEBl\r\r\n");
+    const std::string huge = Stored(1, 1, 1, std::string(1 << 20, 'x') + "\r\n");
     namespace M = Form1Layout;
     namespace O = OptionsLayout;
     namespace W = NoAddressBarLayout;
@@ -87,16 +113,35 @@ std::vector<Scenario> AllScenarios() {
             ExpectExit(ExitMs)}},
         {"create-button-trims-blanks", {}, {Type("  Projects  "), Click(Main, "Create"), ExpectTree({"Projects"}),
             ExpectFocus(), ExpectRunning(300)}},
+        // Beside an Archive that must stay empty: a look-alike of the name would land there.
+        {"create-unicode", {.folder = "Ārchive", .made = {"Archive"}}, {Type("Złoty|Ωmega"), Press(VK_RETURN),
+            ExpectTree({"Archive", "Program", "Ārchive", "Ārchive\\Złoty", "Ārchive\\Ωmega"}, In::Scenario)}},
+        {"create-in-cyrillic-folder", {.folder = "Отчёты"}, {Type("Май"), Press(VK_RETURN), ExpectTree({"Май"})}},
         {"esc", {}, {Press(VK_ESCAPE), ExpectExit(ExitMs)}},
         {"keys-on-buttons", {}, {Press(VK_TAB), ExpectFocus("+"), Type("<"), ExpectCombo("<>", 1), ExpectFocus("+"),
             Press(VK_ESCAPE), ExpectExit(ExitMs)}},
         {"illegal-name", {}, {Type("a|b*"), Press(VK_RETURN), ExpectBox(ErrorBox, IllegalStar("b*")), ExpectTree({}),
             Click(ErrorBox, "OK"), ExpectShown(ErrorBox, false), ExpectRunning(300)}},
+        {"illegal-device-name", {.options = Stored(1, 0, 1)}, {Type("a|NUL"), Press(VK_RETURN),
+            ExpectBox(ErrorBox, "\"NUL\" is not a legal folder name."), ExpectTree({}), Click(ErrorBox, "OK"),
+            ExpectRunning(500)}},
         {"history-file", {}, {Type("b<c>"), Click(Main, "+"), ExpectFile(Stored(1, 1, 1, "b<c>\r\r\n")), ExpectFocus(),
             Click(Main, "-"), ExpectFile(Stored(1, 1, 1))}},
         {"history-ignores-case", {.options = handWritten}, {Type("abc"), Click(Main, "+"), ExpectFile(handWritten),
             Press(VK_END), Type(" "), Click(Main, "+"), ExpectFile(Stored(1, 1, 1, "ABC\r\r\nabc \r\r\n")),
             Press(VK_END), Type("\b"), Click(Main, "-"), ExpectFile(Stored(1, 1, 1, "abc \r\r\n"))}},
+        {"history-code-page", {.options = cafe}, {Type("café"), Click(Main, "-"),
+            ExpectFile(Stored(1, 1, 1, "Na\xEFve\r\r\n")), Type("\b\b\b\bNoël"), Click(Main, "+"), ExpectFile(noel),
+            Type("\b\b\b\bΩmega"), Click(Main, "+"), ExpectBox(ErrorBox, NotInCodePage), Click(ErrorBox, "OK"),
+            ExpectFile(noel)}},
+        {"file-held-long", {.options = handWritten, .holdOptionsMs = HeldLongMs}, {ExpectBox(ErrorBox, Unreadable),
+            Click(ErrorBox, "OK"), ExpectFile(handWritten), Type("x"), Click(Main, "+"), ExpectShown(ErrorBox, false),
+            ExpectFile(handWritten)}},
+        {"file-held-briefly", {.options = handWritten, .holdOptionsMs = HeldBrieflyMs}, removeAbc},
+        {"file-too-large", {.options = huge}, {ExpectBox(ErrorBox, TooLarge), Click(ErrorBox, "OK"), Type("x"),
+            Click(Main, "+"), ExpectShown(ErrorBox, false), ExpectFile(huge)}},
+        {"file-changed-by-another-copy", {}, {PutFile("Program\\QuilletOptions.dat", Stored(1, 1, 1, "fromB\r\r\n")),
+            Type("fromA"), Click(Main, "+"), ExpectFile(Stored(1, 1, 1, "fromB\r\r\nfromA\r\r\n"))}},
         {"options-dialog", {}, {Click(Main, "Options"), ExpectWindow(OptionsDialog, At::MainWindow, {10, 10}),
             ExpectChecked(OptionsDialog, optionsChecked), Click(OptionsDialog, "Create and Close"),
             Click(OptionsDialog, "Apply"), ExpectShown(OptionsDialog, false), ExpectFile(Stored(1, 0, 1)), Type("x"),
@@ -109,8 +154,17 @@ std::vector<Scenario> AllScenarios() {
             Click(Main, "Options"), ExpectWindow(OptionsDialog, At::Screen, {310, 410})}},
         {"address-bar-shows-desktop", {.barText = "Desktop"}, {Type(DesktopTop + "<a>"), Press(VK_RETURN),
             ExpectTree({"a"}, In::Desktop), ExpectTree({})}},
+        // Taken relative to Quillet's current folder, "Reports" would be a folder.
+        {"address-bar-relative", {.barText = "Reports", .made = {"Program\\Reports"}}, {Type("x"), Press(VK_RETURN),
+            ExpectBox(ErrorBox, NotAFolder),
+            ExpectTree({"Explorer Folder", "Program", "Program\\Reports"}, In::Scenario)}},
+        {"address-bar-not-answering", {}, {Type("x"), Press(VK_RETURN), Hang(HungMs),
+            ExpectBox(ErrorBox, NotAnswering), ExpectTree({})}},
         {"program-folder-with-blanks", {.program = "My Quillet"}, {Type("b"), Click(Main, "+"),
             ExpectFile(Stored(1, 1, 1, "b\r\r\n"))}},
+        {"program-by-name", {.options = handWritten, .start = ByName}, removeAbc},
+        {"program-unquoted-with-blank", {.options = handWritten, .program = "My Tools", .start = Unquoted}, removeAbc},
+        {"program-cyrillic-folder", {.options = handWritten, .program = "Программы"}, removeAbc},
         {"no-address-bar-desktop", {.addressBar = false}, {ExpectWindow(Warning, At::Centre),
             ExpectChecked(Warning, {"Always prompt like this"}), Click(Warning, "Create on desktop"),
             ExpectShown("Quillet on desktop"), Type(DesktopTop + "<a|b>"), Press(VK_RETURN),
