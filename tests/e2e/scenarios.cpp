@@ -69,6 +69,7 @@ std::vector<Scenario> AllScenarios() {
     const std::string cafe = Stored(1, 1, 1, "Caf\xE9\r\nNa\xEFve\r\n"),
                       noel = Stored(1, 1, 1, "Na\xEFve\r\r\nNo\xEBl\r\r\n");
     const std::string huge = Stored(1, 1, 1, std::string(1 << 20, 'x') + "\r\n");
+    const std::vector<Step> undo = {Press(VK_SPACE, VK_MENU), Press('U')};
     namespace M = Form1Layout;
     namespace O = OptionsLayout;
     namespace W = NoAddressBarLayout;
@@ -125,6 +126,18 @@ std::vector<Scenario> AllScenarios() {
         {"illegal-device-name", {.options = Stored(1, 0, 1)}, {Type("a|NUL"), Press(VK_RETURN),
             ExpectBox(ErrorBox, "\"NUL\" is not a legal folder name."), ExpectTree({}), Click(ErrorBox, "OK"),
             ExpectRunning(500)}},
+        // Greyed, the item leaves the menu open when clicked; the second Esc leaves the menu bar.
+        {"undo", {}, {Type("a<b|c>|d"), Press(VK_RETURN), ExpectTree({"a", "a\\b", "a\\c", "d"}), undo[0], undo[1],
+            ExpectBox(InfoBox, "4 folders were removed."), ExpectTree({}), Click(InfoBox, "OK"), undo[0],
+            ClickLastMenuItem(), ExpectRunning(500, Menu), Press(VK_ESCAPE), Press(VK_ESCAPE),
+            ExpectShown(InfoBox, false), ExpectRunning(300)}},
+        {"undo-keeps-older", {.made = {"Explorer Folder\\a"}}, {Type("a<b>"), Press(VK_RETURN),
+            ExpectTree({"a", "a\\b"}), undo[0], undo[1], ExpectBox(InfoBox, "1 folder was removed."),
+            ExpectTree({"a"})}},
+        {"undo-keeps-filled", {}, {Type("a<b|c>|d"), Press(VK_RETURN), ExpectTree({"a", "a\\b", "a\\c", "d"}),
+            PutFile("Explorer Folder\\a\\b\\note.txt", "kept"), undo[0], undo[1],
+            ExpectBox(InfoBox, "2 folders were removed. 2 were left because they are no longer empty."),
+            ExpectTree({"a", "a\\b"})}},
         {"history-file", {}, {Type("b<c>"), Click(Main, "+"), ExpectFile(Stored(1, 1, 1, "b<c>\r\r\n")), ExpectFocus(),
             Click(Main, "-"), ExpectFile(Stored(1, 1, 1))}},
         {"history-ignores-case", {.options = handWritten}, {Type("abc"), Click(Main, "+"), ExpectFile(handWritten),
@@ -165,6 +178,8 @@ std::vector<Scenario> AllScenarios() {
         {"program-by-name", {.options = handWritten, .start = ByName}, removeAbc},
         {"program-unquoted-with-blank", {.options = handWritten, .program = "My Tools", .start = Unquoted}, removeAbc},
         {"program-cyrillic-folder", {.options = handWritten, .program = "Программы"}, removeAbc},
+        {"register", {}, {Restart("/register"), ExpectExit(1000), ExpectMenuEntry(true), Restart("/unregister"),
+            ExpectExit(1000), ExpectMenuEntry(false)}},
         {"no-address-bar-desktop", {.addressBar = false}, {ExpectWindow(Warning, At::Centre),
             ExpectChecked(Warning, {"Always prompt like this"}), Click(Warning, "Create on desktop"),
             ExpectShown("Quillet on desktop"), Type(DesktopTop + "<a|b>"), Press(VK_RETURN),
