@@ -89,7 +89,7 @@ std::vector<Scenario> AllScenarios() {
         return std::vector<Step>{StandInNear(edge, 10), Restart(), ExpectWindow(Main, At::StandIn),
                                  StandInNear(edge, 9), Restart(), ExpectWindow(Main, At::Centre)};
     };
-    return {
+    std::vector<Scenario> scenarios = {
         {"placement-corner", {}, {ExpectWindow(Main, At::StandIn, {0, 0})}},
         {"placement-origin", {.standIn = {0, 0, 800, 500}}, {ExpectWindow(Main, At::Centre)}},
         {"placement-maximised", {.standIn = {-8, -8, screenWidth + 8, screenHeight + 8}},
@@ -190,5 +190,14 @@ std::vector<Scenario> AllScenarios() {
             Click(Warning, "Quit"), ExpectExit(ExitMs), Restart(), ExpectShown(Warning, false),
             ExpectShown("Quillet on desktop")}},
     };
+    // Only where Windows reports a second monitor, so that their stage fails on a single one.
+    if (const std::vector<RECT> monitors = Monitors(); monitors.size() > 1) {
+        const RECT& second = monitors[1];
+        const RECT onSecond{second.left + 100, second.top + 100, second.left + 900, second.top + 600};
+        scenarios.push_back({"monitor-second-corner", {.standIn = onSecond}, {ExpectWindow(Main, At::StandIn)}});
+        scenarios.push_back({"monitor-second-bottom", {.standIn = onSecond}, margin(Edge::Bottom)});
+        scenarios.push_back({"monitor-second-right", {.standIn = onSecond}, margin(Edge::Right)});
+    }
     // clang-format on
+    return scenarios;
 }
