@@ -12,23 +12,42 @@ display_answers() {
   return 1
 }
 
-# Starts Xvfb on the first free display from QUILLET_DISPLAY_FIRST (81) on and exports DISPLAY.
-start_display() {
-  local number
-  for number in $(seq "${QUILLET_DISPLAY_FIRST:-81}" 199); do
+# Starts the X server given after FIRST on the first free display from FIRST on, and exports
+# DISPLAY.
+start_x_server() {
+  local first="$1" number
+  shift
+  for number in $(seq "$first" 199); do
     if [ -e "/tmp/.X$number-lock" ] || [ -e "/tmp/.X11-unix/X$number" ]; then continue; fi
-    Xvfb ":$number" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+    "$@" ":$number" >/dev/null 2>&1 &
     display_pid=$!
     if display_answers ":$number"; then
       export DISPLAY=":$number"
-      echo "display: Xvfb on :$number, pid $display_pid"
+      echo "display: $1 on :$number, pid $display_pid"
       return 0
     fi
     kill "$display_pid" 2>/dev/null
+    wait "$display_pid" 2>/dev/null
     display_pid=""
   done
   echo "display: no free display" >&2
   return 1
+}
+
+# Xvfb from QUILLET_DISPLAY_FIRST (81) on.
+start_display() {
+  start_x_server "${QUILLET_DISPLAY_FIRST:-81}" Xvfb -screen 0 1280x800x24 -nolisten tcp
+}
+
+# Two monitors, the second RightOf or LeftOf the first, from QUILLET_XORG_FIRST (140) on. Xvfb
+# puts all its screens at 0,0, so this is Xorg with the dummy video driver; it runs as root.
+start_dual_display() {
+  local build
+  build="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build"
+  mkdir -p "$build" || return 1
+  sed "s/@SIDE@/$1/" "$build/../tests/e2e/xorg-dual.conf" >"$build/xorg-$1.conf" || return 1
+  start_x_server "${QUILLET_XORG_FIRST:-140}" Xorg -noreset -nolisten tcp -config "$build/xorg-$1.conf" \
+    -logfile "$build/xorg-$1.log"
 }
 
 stop_display() {

@@ -89,6 +89,64 @@ e2e() {
   timeout 600 wine "$win32_dir/quillet_e2e.exe" --work "$(windows_path "$repo_root/build/e2e-work")"
 }
 
+# ---------------------------------------------------------------------------------------------
+# End-to-end at 144 dpi and on two monitors, each on a display and in a Wine prefix of its own.
+
+screenshots_dir=build/screenshots
+# The scenarios whose checks depend on the windows' sizes.
+layout_scenarios=(placement layout options no-address-bar)
+
+# The driver with the arguments after LOG; its output also goes to LOG.
+e2e_logged() {
+  local log="$1"
+  shift
+  mkdir -p build/e2e-work
+  timeout 600 wine "$win32_dir/quillet_e2e.exe" --work "$(windows_path "$repo_root/build/e2e-work")" "$@" 2>&1 |
+    tr -d '\r' | tee "$log"
+  return "${PIPESTATUS[0]}"
+}
+
+# Wine reads the screen's DPI from the prefix's registry; its own processes read it when they start.
+e2e_at_144_dpi() (
+  export QUILLET_WINEPREFIX="$repo_root/build/wineprefix-144"
+  trap 'wineserver -k 2>/dev/null; stop_display' EXIT
+  start_display && source scripts/wine-env.sh || exit 1
+  if [ ! -f "$WINEPREFIX/.quillet-144-dpi" ]; then
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1 || exit 1
+    wineserver -k
+    wineserver -w
+    source scripts/wine-env.sh || exit 1
+    touch "$WINEPREFIX/.quillet-144-dpi"
+  fi
+  e2e_logged build/e2e-144.log "${layout_scenarios[@]}"
+)
+
+# The layout scenarios at 96 and at 144 dpi; both runs leave pictures of the three windows in
+# build/screenshots.
+e2e_dpi() {
+  rm -rf "$screenshots_dir" && mkdir -p "$screenshots_dir" || return 1
+  export QUILLET_SCREENSHOTS
+  QUILLET_SCREENSHOTS="$repo_root/$screenshots_dir"
+  e2e_logged build/e2e-96.log "${layout_scenarios[@]}" && e2e_at_144_dpi
+  local status=$?
+  unset QUILLET_SCREENSHOTS
+  [ "$status" -eq 0 ] || return 1
+  # A prefix that kept 96 dpi would pass these for the wrong reason.
+  if ! grep -q ' at 144 dpi: ' build/e2e-144.log; then
+    echo "e2e-dpi: the second run was not at 144 dpi" >&2
+    return 1
+  fi
+  ls "$screenshots_dir"
+}
+
+# The scenarios that need a second monitor, RightOf or LeftOf the first. The driver lists them
+# only where Windows reports two monitors, so with a single one it finds none and fails.
+e2e_two_monitors() (
+  export QUILLET_WINEPREFIX="$repo_root/build/wineprefix-dual"
+  trap 'wineserver -k 2>/dev/null; stop_display' EXIT
+  start_dual_display "$1" && source scripts/wine-env.sh && e2e_logged "build/e2e-$1.log" monitor
+)
+
 stage "set-up" bash scripts/setup.sh
 stage "native build" native_build
 stage "native rule tests" ctest --test-dir "$native_dir" --output-on-failure
@@ -99,6 +157,9 @@ stage "Wine prefix" wine_prefix
 stage "win32 build" win32_build
 stage "win32 tests" ctest --test-dir "$win32_dir" --output-on-failure
 stage "end-to-end" e2e
+stage "end-to-end 96, 144 dpi" e2e_dpi
+stage "two monitors, right" e2e_two_monitors RightOf
+stage "two monitors, left" e2e_two_monitors LeftOf
 
 summary
 echo "run-tests: all stages passed in $((SECONDS - run_start)) s"

@@ -4,8 +4,10 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 
@@ -33,6 +35,48 @@ std::string SortedList(std::vector<std::string> items) {
     std::string joined;
     for (const std::string& item : items) joined += (joined.empty() ? "" : ", ") + item;
     return "{" + joined + "}";
+}
+
+// A file's bytes as printed: quoted with those beyond ASCII as \xHH, or by size and hash
+// when too long to read.
+std::string Shown(const std::string& bytes) {
+    if (bytes.size() > 400) {
+        return Format("%lu bytes, hash %08lx", static_cast<unsigned long>(bytes.size()),
+                      static_cast<unsigned long>(std::hash<std::string>{}(bytes)));
+    }
+    std::string shown;
+    for (const unsigned char c : bytes) shown += c < 0x80 ? std::string(1, static_cast<char>(c)) : Format("\\x%02X", c);
+    return Quoted(shown);
+}
+
+RECT MonitorOf(HWND window) {
+    MONITORINFO info{sizeof info, {}, {}, 0};
+    GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info);
+    return info.rcMonitor;
+}
+
+BOOL CALLBACK AddMonitor(HMONITOR, HDC, RECT* bounds, LPARAM monitors) {
+    reinterpret_cast<std::vector<RECT>*>(monitors)->push_back(*bounds);
+    return TRUE;
+}
+
+int ScreenDpi() {
+    const HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
+// A text value under the key of the entries in the menu of a folder's background.
+std::string ShellValue(const std::wstring& key, const wchar_t* name) {
+    const std::wstring path = L"Software\\Classes\\Directory\\Background\\shell" + key;
+    HKEY opened = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return "no key";
+    wchar_t data[1024] = L"";
+    DWORD size = sizeof data;
+    const LSTATUS read = RegGetValueW(opened, nullptr, name, RRF_RT_REG_SZ, nullptr, data, &size);
+    RegCloseKey(opened);
+    return read == ERROR_SUCCESS ? Utf8(data) : "none";
 }
 
 fs::path DesktopTopFolder() {
@@ -77,16 +121,17 @@ HWND FindUnder(HWND parent, const std::function<bool(HWND)>& match) {
     return nullptr;
 }
 
-// A visible top-level window of the process with exactly this caption. The caption is kept
-// by the window manager, so no message goes to the other process.
-HWND FindTopWindow(DWORD processId, const std::string& caption) {
+// A visible top-level window of the process with exactly this caption, other than `except`.
+// The caption is kept by the window manager, so no message goes to the other process.
+HWND FindTopWindow(DWORD processId, const std::string& caption, HWND except = nullptr) {
     return FindUnder(nullptr, [&](HWND window) {
         DWORD owner = 0;
         GetWindowThreadProcessId(window, &owner);
-        if (owner != processId || !IsWindowVisible(window)) return false;
-        wchar_t text[256] = L"";
+        if (owner != processId || !IsWindowVisible(window) || window == except) return false;
+        wchar_t text[256] = L"", className[64] = L"";
         GetWindowTextW(window, text, 256);
-        return Utf8(text) == caption;
+        GetClassNameW(window, className, 64);
+        return Utf8(text) == caption || Utf8(className) == caption;
     });
 }
 
@@ -103,7 +148,9 @@ HWND FindChild(HWND parent, const std::string& className, const char* text) {
 // Quillet's main window, or its window with this caption, waiting for it as long as asked.
 HWND Find(const Scene& scene, const std::string& window, DWORD waitMs = 0) {
     HWND found = window == Main ? scene.main : nullptr;
-    WaitUntil([&] { return found != nullptr || (found = FindTopWindow(scene.processId, window)) != nullptr; }, waitMs);
+    const HWND except = window == InfoBox ? scene.main : nullptr;  // whose caption it shares
+    const auto shown = [&] { return found != nullptr || (found = FindTopWindow(scene.processId, window, except)); };
+    WaitUntil(shown, waitMs);
     return found;
 }
 
@@ -113,9 +160,9 @@ std::pair<std::wstring, DWORD> ReadCombo(HWND combo) {
     return {Wide(WindowText(combo)), static_cast<DWORD>(Ask(combo, CB_GETEDITSEL))};
 }
 
-// SendInput reaches whichever window is in the foreground. A key goes with Shift around it
-// when asked; virtual key 0 sends `character` itself, for one that the layout lacks.
-bool SendKey(WORD virtualKey, bool shifted = false, wchar_t character = 0) {
+// SendInput reaches whichever window is in the foreground. A key goes with a modifier (Shift,
+// Alt) around it when asked; virtual key 0 sends `character` itself, for one that the layout lacks.
+bool SendKey(WORD virtualKey, WORD modifier = 0, wchar_t character = 0) {
     const auto key = [character](WORD code, DWORD flags) {
         const DWORD extended = code >= VK_PRIOR && code <= VK_DOWN ? KEYEVENTF_EXTENDEDKEY : 0;
         const DWORD kind = code == 0 ? KEYEVENTF_UNICODE : extended;
@@ -125,7 +172,7 @@ bool SendKey(WORD virtualKey, bool shifted = false, wchar_t character = 0) {
         return input;
     };
     std::vector<INPUT> inputs{key(virtualKey, 0), key(virtualKey, KEYEVENTF_KEYUP)};
-    if (shifted) inputs = {key(VK_SHIFT, 0), inputs[0], inputs[1], key(VK_SHIFT, KEYEVENTF_KEYUP)};
+    if (modifier != 0) inputs = {key(modifier, 0), inputs[0], inputs[1], key(modifier, KEYEVENTF_KEYUP)};
     return SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) == inputs.size();
 }
 
@@ -138,7 +185,8 @@ bool TypeAsPerson(HWND combo, const std::string& text) {
                                before.first[caret] == L'>';
         const SHORT key = completed ? VK_RIGHT : VkKeyScanW(character);
         const bool onLayout = key != -1 && (HIBYTE(key) & ~1) == 0;  // and needs neither Ctrl nor Alt
-        if (!(onLayout ? SendKey(LOBYTE(key), HIBYTE(key) != 0) : SendKey(0, false, character))) return false;
+        if (!(onLayout ? SendKey(LOBYTE(key), HIBYTE(key) != 0 ? VK_SHIFT : 0) : SendKey(0, 0, character)))
+            return false;
         if (IS_HIGH_SURROGATE(character)) continue;  // it shows with its second half
         if (!WaitUntil([&] { return ReadCombo(combo) != before; }, ShowMs)) return false;
     }
@@ -199,22 +247,41 @@ bool BringToFront(HWND window) {
     return WaitUntil([window] { return GetForegroundWindow() == window; }, ShowMs);
 }
 
-// Starts Quillet as the shell does, with its path quoted and its folder current, and waits
-// for its first tick: that makes the window topmost and then looks up the address bar in the
-// same handler, so the steps start once the handler is done (or waits in the box it opened).
-std::string Launch(Scene& scene) {
+// Lets go of a held file from a pool thread, while the driver waits for Quillet.
+VOID CALLBACK LetGo(void* file, BOOLEAN) {
+    CloseHandle(file);
+}
+
+// Held without sharing, as an editor or a virus scanner may hold it.
+bool HoldFile(const fs::path& path, DWORD ms) {
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE timer = nullptr;
+    return file != INVALID_HANDLE_VALUE &&
+           CreateTimerQueueTimer(&timer, nullptr, LetGo, file, ms, 0, WT_EXECUTEONLYONCE);
+}
+
+// Starts Quillet as the set-up says (as the shell does: its path quoted, its folder current)
+// and waits for its first tick: that makes the window topmost and then looks up the address
+// bar in the same handler, so the steps start once the handler is done (or waits in the box
+// it opened). With arguments, Quillet has a command to carry out, and no window is awaited.
+std::string Launch(Scene& scene, const std::string& arguments = "") {
+    using enum Setup::Start;
+    const Setup::Start start = scene.setup.start;
     const std::wstring exe = fs::path(scene.programFolder / L"Quillet.exe").make_preferred().wstring();
-    std::wstring commandLine = L"\"" + exe + L"\"";
+    std::wstring commandLine = start == ByName ? L"Quillet.exe" : start == Unquoted ? exe : L"\"" + exe + L"\"";
+    if (!arguments.empty()) commandLine += L" " + Wide(arguments);
+    const fs::path current = start == ByName ? scene.root : scene.programFolder;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION created{};
-    if (!CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, scene.programFolder.c_str(),
-                        &startup, &created)) {
+    if (!CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, current.c_str(), &startup,
+                        &created)) {
         return "start " + Utf8(exe);
     }
     win32::UniqueHandle thread(created.hThread);
     scene.process.reset(created.hProcess);
     scene.processId = created.dwProcessId;
+    if (!arguments.empty()) return "";
     // Its caption changes when it goes to the desktop.
     const auto shown = [&] {
         scene.main = FindTopWindow(scene.processId, "Quillet");
@@ -222,26 +289,34 @@ std::string Launch(Scene& scene) {
     };
     if (!WaitUntil(shown, StartMs)) return "a window captioned \"Quillet\" appears";
     scene.combo = FindChild(scene.main, "ComboBox", nullptr);
-    const DWORD start = GetTickCount();
+    const DWORD visible = GetTickCount();
     const auto topmost = [&] { return (GetWindowLongW(scene.main, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; };
-    scene.topmostMs = WaitUntil(topmost, ShowMs) ? static_cast<long long>(GetTickCount() - start) : -1;
+    // A box about the options file holds the first tick back.
+    const auto ticked = [&] { return topmost() || FindTopWindow(scene.processId, ErrorBox); };
+    scene.topmostMs = WaitUntil(ticked, ShowMs) && topmost() ? static_cast<long long>(GetTickCount() - visible) : -1;
     Settle(scene);
     return scene.combo != nullptr ? "" : "the main window holds a combo box";
 }
 
 std::string Open(Scene& scene, const fs::path& root) {
     const Setup& setup = scene.setup;
+    scene.root = root;
     scene.programFolder = root / Wide(setup.program);
     scene.explorerFolder = root / Wide(setup.folder);
     wchar_t driver[MAX_PATH] = L"";
     GetModuleFileNameW(nullptr, driver, MAX_PATH);
     std::error_code error;
-    for (const fs::path& folder : {scene.programFolder, scene.explorerFolder}) fs::create_directories(folder, error);
+    std::vector<fs::path> folders{scene.programFolder, scene.explorerFolder};
+    for (const std::string& made : setup.made) folders.push_back(root / Wide(made));
+    for (const fs::path& folder : folders) {
+        if (!error) fs::create_directories(folder, error);
+    }
     for (const wchar_t* file : {L"Quillet.exe", L"Help_Quillet.htm"})
         if (!error) fs::copy_file(fs::path(driver).parent_path() / file, scene.programFolder / file, error);
     if (error) return "make the folders and copy the program into " + PathText(scene.programFolder);
     const fs::path options = scene.programFolder / L"QuilletOptions.dat";
     if (setup.options && !(std::ofstream(options, std::ios::binary) << *setup.options)) return "write the options file";
+    if (setup.holdOptionsMs > 0 && !HoldFile(options, setup.holdOptionsMs)) return "hold the options file";
     const std::string bar = setup.barText.empty() ? PathText(scene.explorerFolder) : setup.barText;
     ShowStandIn(scene, bar);
     const HWND edit = AddressBar(scene.standIn.get());
@@ -286,6 +361,15 @@ std::string Format(const char* format, ...) {
     std::vsnprintf(text, sizeof text, format, arguments);
     va_end(arguments);
     return text;
+}
+
+std::vector<RECT> Monitors() {
+    std::vector<RECT> monitors;
+    EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&monitors));
+    // The primary monitor is the one at the origin.
+    std::stable_partition(monitors.begin(), monitors.end(),
+                          [](const RECT& bounds) { return bounds.left == 0 && bounds.top == 0; });
+    return monitors;
 }
 
 bool WaitUntil(const std::function<bool()>& ready, DWORD timeoutMs) {
@@ -337,8 +421,9 @@ Step Type(const std::string& text) {
     return Act("type " + text, [text](Scene& scene) { return TypeAsPerson(scene.combo, text); });
 }
 
-Step Press(WORD virtualKey) {
-    return Act(Format("press virtual key 0x%02X", virtualKey), [virtualKey](Scene&) { return SendKey(virtualKey); });
+Step Press(WORD virtualKey, WORD modifier) {
+    return Act(Format("press virtual key 0x%02X with 0x%02X", virtualKey, modifier),
+               [=](Scene&) { return SendKey(virtualKey, modifier); });
 }
 
 // Settled afterwards, so that the next step cannot overtake the click.
@@ -346,6 +431,20 @@ Step Click(const std::string& window, const std::string& button) {
     return Act("click " + Quoted(button) + " in " + window, [=](Scene& scene) {
         const HWND control = FindChild(Find(scene, window, ShowMs), "Button", button.c_str());
         return control != nullptr && PostMessageW(control, BM_CLICK, 0, 0) && Settle(scene);
+    });
+}
+
+Step ClickLastMenuItem() {
+    return Act("click the last item of the open menu", [](Scene& scene) {
+        RECT menu{};
+        GetWindowRect(Find(scene, Menu, ShowMs), &menu);
+        INPUT inputs[2] = {{INPUT_MOUSE, {}}, {INPUT_MOUSE, {}}};
+        inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+        inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+        // Half an item above the menu's lower edge.
+        const int y = menu.bottom - MulDiv(8, ScreenDpi(), 96);
+        return menu.right > menu.left && SetCursorPos((menu.left + menu.right) / 2, y) &&
+               SendInput(2, inputs, sizeof(INPUT)) == 2;
     });
 }
 
@@ -360,8 +459,9 @@ Step StandInNear(Edge edge, int gap) {
     return Act(Format("move the stand-in %d pixels from the edge", gap), [=](Scene& scene) {
         RECT quillet{};
         GetWindowRect(scene.main, &quillet);
-        const int x = edge == Edge::Right ? GetSystemMetrics(SM_CXSCREEN) - gap - (quillet.right - quillet.left) : 200;
-        const int y = edge == Edge::Bottom ? GetSystemMetrics(SM_CYSCREEN) - gap - (quillet.bottom - quillet.top) : 150;
+        const RECT monitor = MonitorOf(scene.standIn.get());
+        const int x = edge == Edge::Right ? monitor.right - gap - (quillet.right - quillet.left) : monitor.left + 200;
+        const int y = edge == Edge::Bottom ? monitor.bottom - gap - (quillet.bottom - quillet.top) : monitor.top + 150;
         return SetWindowPos(scene.standIn.get(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER) != FALSE;
     });
 }
@@ -371,32 +471,110 @@ Step CloseStandIn() {
                [](Scene& scene) { return DestroyWindow(scene.standIn.release()) != FALSE; });
 }
 
-Step Restart() {
-    return Act("start Quillet again", [](Scene& scene) {
-        return CloseQuillet(scene) && BringToFront(scene.standIn.get()) && Launch(scene).empty();
+Step Restart(const std::string& arguments) {
+    return Act("start Quillet again " + arguments, [arguments](Scene& scene) {
+        return CloseQuillet(scene) && BringToFront(scene.standIn.get()) && Launch(scene, arguments).empty();
     });
 }
 
-Step ExpectWindow(const std::string& window, At at, POINT offset, SIZE client) {
+Step PutFile(const std::string& path, const std::string& bytes) {
+    return Act("write " + path, [=](Scene& scene) {
+        return static_cast<bool>(std::ofstream(scene.root / Wide(path), std::ios::binary) << bytes);
+    });
+}
+
+// A bare sleep on purpose: the stand-in's messages are this thread's.
+Step Hang(DWORD ms) {
+    return Act(Format("the stand-in answers nothing for %lu ms", ms), [ms](Scene&) { return Sleep(ms), true; });
+}
+
+// Taken from the X screen by ImageMagick's import, after a moment for the window to paint. Under
+// Wine a Linux program cannot be waited for, but import grabs the screen before it writes.
+Step Screenshot(const std::string& window, const std::string& name) {
+    return Act("save a picture of " + window, [=](Scene& scene) {
+        const char* folder = std::getenv("QUILLET_SCREENSHOTS");
+        if (folder == nullptr) return true;
+        WaitUntil([] { return false; }, 300);
+        RECT shown{};
+        GetWindowRect(Find(scene, window, ShowMs), &shown);
+        const std::string file = Format("%s/%s-%d.png", folder, name.c_str(), ScreenDpi());
+        std::wstring command =
+            Wide(Format("/bin/sh -c \"import -window root -crop %ldx%ld%+ld%+ld '%s'\"", shown.right - shown.left,
+                        shown.bottom - shown.top, shown.left, shown.top, file.c_str()));
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION created{};
+        if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &created)) {
+            return false;
+        }
+        const win32::UniqueHandle process(created.hProcess), thread(created.hThread);
+        return WaitUntil([&] { return fs::exists(L"Z:" + Wide(file)); }, 10000);
+    });
+}
+
+Step ExpectWindow(const std::string& window, At at, POINT offset) {
     static const char* const Origins[] = {"the screen's corner", "the stand-in's corner", "the main window's corner",
-                                          "the centre of the screen"};
-    const auto place = [client](POINT corner, SIZE area) {
-        return Format("(%ld, %ld)", corner.x, corner.y) +
-               (client.cx != 0 ? Format(", client area %ld x %ld", area.cx, area.cy) : "");
-    };
-    const std::string expected = place(offset, client);
+                                          "the centre of the stand-in's monitor"};
+    const std::string expected = Format("(%ld, %ld)", offset.x, offset.y);
     return Expect(window + " at " + Origins[static_cast<int>(at)] + " + " + expected, expected, [=](Scene& scene) {
         const HWND target = Find(scene, window);
-        RECT bounds{}, area{}, origin{};
+        RECT bounds{}, origin{};
         GetWindowRect(target, &bounds);
-        GetClientRect(target, &area);
         if (at == At::StandIn) GetWindowRect(scene.standIn.get(), &origin);
         if (at == At::MainWindow) GetWindowRect(scene.main, &origin);
-        const int centreLeft = (GetSystemMetrics(SM_CXSCREEN) - (bounds.right - bounds.left)) / 2;
-        const int centreTop = (GetSystemMetrics(SM_CYSCREEN) - (bounds.bottom - bounds.top)) / 2;
+        const RECT monitor = MonitorOf(scene.standIn.get());
+        const int centreLeft = monitor.left + (monitor.right - monitor.left - (bounds.right - bounds.left)) / 2;
+        const int centreTop = monitor.top + (monitor.bottom - monitor.top - (bounds.bottom - bounds.top)) / 2;
         if (at == At::Centre) origin = {centreLeft, centreTop, 0, 0};
         const POINT corner{bounds.left - origin.left, bounds.top - origin.top};
-        return target != nullptr ? place(corner, {area.right, area.bottom}) : "no such window";
+        return target != nullptr ? Format("(%ld, %ld)", corner.x, corner.y) : "no such window";
+    });
+}
+
+Step ExpectLayout(const std::string& window, const Layout& layout) {
+    const int dpi = ScreenDpi();
+    const auto scale = [dpi](int length) { return MulDiv(length, dpi, 96); };
+    const auto area = [](long width, long height) { return Format("client area %ld x %ld", width, height); };
+    const std::string expected = area(scale(layout.window.clientWidth), scale(layout.window.clientHeight));
+    const std::string what = Format("%s at %d dpi: ", window.c_str(), dpi) + expected;
+    return Expect(what + ", every control in place, no caption clipped", expected, [=](Scene& scene) {
+        const HWND form = Find(scene, window, ShowMs);
+        RECT client{};
+        GetClientRect(form, &client);
+        std::string seen = area(client.right, client.bottom);
+        const HDC screen = GetDC(nullptr);
+        for (const Part& part : layout.parts) {
+            const HWND control = FindChild(form, part.className, part.caption);
+            const ui::Bounds& at = part.bounds;
+            RECT place{};
+            GetWindowRect(control, &place);
+            MapWindowPoints(HWND_DESKTOP, GetParent(control), reinterpret_cast<POINT*>(&place), 2);
+            // A combo box is as high as its edit field, which its font decides.
+            const long height = part.className == std::string("ComboBox") ? scale(at.height) : place.bottom - place.top;
+            const std::string name = "; " + std::string(part.className) + " " + Quoted(part.caption);
+            if (control == nullptr ||
+                std::array<long, 4>{place.left, place.top, place.right - place.left, height} !=
+                    std::array<long, 4>{scale(at.left), scale(at.top), scale(at.width), scale(at.height)}) {
+                seen +=
+                    name + Format(" at (%ld, %ld) %ld x %ld", place.left, place.top, place.right - place.left, height);
+            }
+            const ui::Font& font = part.font;
+            const win32::UniqueFont made(CreateFontW(scale(font.height), 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL,
+                                                     font.italic, font.underline, 0, DEFAULT_CHARSET, 0, 0, 0, 0,
+                                                     Wide(font.face).c_str()));
+            const HGDIOBJ old = SelectObject(screen, made.get());
+            RECT text{0, 0, scale(at.width) - scale(part.beside), 0};
+            DrawTextW(screen, Wide(part.caption).c_str(), -1, &text,
+                      DT_CALCRECT | (part.wordWrap ? DT_WORDBREAK : DT_SINGLELINE));
+            SelectObject(screen, old);
+            // A text's cell ends in the blank column and row that part it from the next letter
+            // and line: those may fall outside the control without hiding anything.
+            if (text.right - 1 > scale(at.width) - scale(part.beside) || text.bottom - 1 > scale(at.height)) {
+                seen += name + Format(" needs %ld x %ld", text.right + scale(part.beside), text.bottom);
+            }
+        }
+        ReleaseDC(nullptr, screen);
+        return seen;
     });
 }
 
@@ -406,17 +584,17 @@ Step ExpectShown(const std::string& window, bool shown) {
                   [=](Scene& scene) { return state(IsWindowVisible(Find(scene, window))); });
 }
 
-Step ExpectControls(const std::string& window, const std::vector<std::pair<std::string, std::string>>& controls,
-                    const std::vector<std::string>& checked) {
-    const std::string expected = "missing {}, checked " + SortedList(checked);
-    return Expect(window + " holds every control, " + expected, expected, [=](Scene& scene) {
-        std::vector<std::string> missing, on;
-        for (const auto& [className, text] : controls) {
-            const HWND control = FindChild(Find(scene, window, ShowMs), className, text.c_str());
-            if (control == nullptr) missing.push_back(className + " " + Quoted(text));
-            if (control != nullptr && Ask(control, BM_GETCHECK) == BST_CHECKED) on.push_back(text);
-        }
-        return "missing " + SortedList(missing) + ", checked " + SortedList(on);
+Step ExpectChecked(const std::string& window, const std::vector<std::string>& captions) {
+    std::vector<std::string> quoted;
+    for (const std::string& caption : captions) quoted.push_back(Quoted(caption));
+    const std::string expected = SortedList(quoted);
+    return Expect(window + " has checked " + expected, expected, [=](Scene& scene) {
+        std::vector<std::string> checked;
+        FindUnder(Find(scene, window, ShowMs), [&](HWND control) {
+            if (Ask(control, BM_GETCHECK) == BST_CHECKED) checked.push_back(Quoted(WindowText(control)));
+            return false;
+        });
+        return SortedList(checked);
     });
 }
 
@@ -439,24 +617,45 @@ Step ExpectFocus(const std::string& button) {
     });
 }
 
-Step ExpectTree(std::vector<std::string> folders, bool onDesktop) {
-    const std::string where = onDesktop ? "the desktop's " + Quoted(DesktopTop) : "the Explorer folder";
-    return Expect(where + " holds " + SortedList(folders), SortedList(folders), [onDesktop](Scene& scene) {
-        return ListTree(onDesktop ? DesktopTopFolder() : scene.explorerFolder);
+Step ExpectTree(std::vector<std::string> folders, In where) {
+    static const char* const Places[] = {"the Explorer folder", "the desktop's \"Quillet e2e\"",
+                                         "the scenario's folder"};
+    const std::string expected = SortedList(folders);
+    return Expect(Places[static_cast<int>(where)] + (" holds " + expected), expected, [where](Scene& scene) {
+        return ListTree(where == In::Explorer  ? scene.explorerFolder
+                        : where == In::Desktop ? DesktopTopFolder()
+                                               : scene.root);
     });
 }
 
 Step ExpectFile(const std::optional<std::string>& bytes) {
-    const std::string expected = bytes ? Quoted(*bytes) : "no file";
+    const std::string expected = bytes ? Shown(*bytes) : "no file";
     return Expect("the options file is " + expected, expected, [](Scene& scene) {
         std::ifstream stream(scene.programFolder / L"QuilletOptions.dat", std::ios::binary);
-        return stream ? Quoted({std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()}) : "no file";
+        return stream ? Shown({std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()}) : "no file";
     });
 }
 
-Step ExpectError(const std::string& text) {
-    return Expect("a \"Quillet error\" box says " + Quoted(text), Quoted(text),
-                  [](Scene& scene) { return Quoted(WindowText(GetDlgItem(Find(scene, ErrorBox), MessageTextId))); });
+Step ExpectBox(const std::string& caption, const std::string& text) {
+    return Expect("a " + Quoted(caption) + " box says " + Quoted(text), Quoted(text), [caption](Scene& scene) {
+        return Quoted(WindowText(GetDlgItem(Find(scene, caption), MessageTextId)));
+    });
+}
+
+// The program's path is shown as PROGRAM, so that the expectation does not depend on the scenario.
+Step ExpectMenuEntry(bool present) {
+    const std::string entry =
+        present ? R"(Make folders here with Quillet | "PROGRAM" | "PROGRAM")" : "no key | no key | no key";
+    return Expect("Explorer's menu: entry, icon, command " + entry + "; others kept", entry + "; others kept",
+                  [](Scene& scene) {
+                      std::string seen = ShellValue(L"\\Quillet", nullptr) + " | " + ShellValue(L"\\Quillet", L"Icon") +
+                                         " | " + ShellValue(L"\\Quillet\\command", nullptr);
+                      const std::string program = PathText(scene.programFolder / L"Quillet.exe");
+                      for (std::size_t at; (at = seen.find(program)) != std::string::npos;) {
+                          seen.replace(at, program.size(), "PROGRAM");
+                      }
+                      return seen + (ShellValue(L"", nullptr) != "no key" ? "; others kept" : "; others gone");
+                  });
 }
 
 Step ExpectTopmost(DWORD withinMs) {
@@ -467,10 +666,12 @@ Step ExpectTopmost(DWORD withinMs) {
     });
 }
 
-Step ExpectRunning(DWORD forMs) {
-    return {Format("Quillet still runs %lu ms later", forMs), [forMs](Scene& scene, std::string&) {
+Step ExpectRunning(DWORD forMs, const std::string& window) {
+    const std::string what =
+        Format("Quillet still runs %lu ms later", forMs) + (window == Main ? "" : ", showing " + window);
+    return {what, [=](Scene& scene, std::string&) {
                 Settle(scene);
-                return !WaitUntil([&] { return !scene.Running() || !IsWindowVisible(scene.main); }, forMs);
+                return !WaitUntil([&] { return !scene.Running() || !IsWindowVisible(Find(scene, window)); }, forMs);
             }};
 }
 

@@ -14,26 +14,49 @@
 #include <utility>
 #include <vector>
 
+#include "toolkit.h"
 #include "win32/win32_handles.h"
 
 namespace fs = std::filesystem;
 
 struct Setup {
+    // How the shell, a console or a shortcut without quotes starts Quillet: ByName runs
+    // "Quillet.exe" with the scenario's folder as the current one.
+    enum class Start { Quoted, Unquoted, ByName };
     RECT standIn = {200, 150, 1000, 650};
     // The bytes of QuilletOptions.dat to put beside the program; none: no file.
     std::optional<std::string> options{};
+    // How long the driver holds that file open without sharing from Quillet's start.
+    DWORD holdOptionsMs = 0;
     bool addressBar = true;
     // Made in the scenario's folder; the address bar shows its full path unless barText is given.
     std::string folder = "Explorer Folder";
     std::string barText{};
     std::string program = "Program";
+    std::vector<std::string> made{};  // folders made beforehand, relative to the scenario's folder
+    Start start = Start::Quoted;
+};
+
+// A control as its window's layout table describes it. `beside` is what the control draws
+// next to its caption (a check box, a frame), in pixels at 96 dpi.
+struct Part {
+    const char* className;
+    ui::Bounds bounds;
+    const char* caption = "";
+    ui::Font font{};
+    int beside = 0;
+    bool wordWrap = false;
+};
+struct Layout {
+    ui::Form::CreateArgs window;
+    std::vector<Part> parts;
 };
 
 // One scenario's world: its own copy of Quillet (so its own options file), a folder for the
 // stand-in Explorer window to show, that window in front and Quillet started beside it.
 struct Scene {
     Setup setup;
-    fs::path programFolder, explorerFolder;
+    fs::path root, programFolder, explorerFolder;
     std::array<win32::UniqueWindowClass, 3> standInClasses;  // before the window, which goes first
     win32::UniqueWindow standIn;
     win32::UniqueHandle process;
@@ -76,35 +99,57 @@ bool WaitUntil(const std::function<bool()>& ready, DWORD timeoutMs);
 // windows by their captions.
 inline const std::string Main = "the main window";
 inline const std::string ErrorBox = "Quillet error", Warning = "Quillet warning", OptionsDialog = "Options";
+inline const std::string InfoBox = "Quillet";  // a box; the main window is never taken for it
+inline const std::string Menu = "#32768";      // an open menu, by its class
 // The one folder a scenario may make on the desktop.
 inline const std::string DesktopTop = "Quillet e2e";
 enum class At { Screen, StandIn, MainWindow, Centre };
 enum class Edge { Right, Bottom };
+// The scenario's Explorer folder, the desktop's DesktopTop (which each scenario removes before
+// and after), or the scenario's own folder with the program's and the Explorer folder in it.
+enum class In { Explorer, Desktop, Scenario };
+// Every monitor's rectangle, the primary one first.
+std::vector<RECT> Monitors();
 
 // As a person types with automatic <> completion: a '>' already under the caret is stepped over.
 Step Type(const std::string& text);
-Step Press(WORD virtualKey);
+Step Press(WORD virtualKey, WORD modifier = 0);
 // Posted, as a person's click does not wait for what it starts.
 Step Click(const std::string& window, const std::string& button);
+// With the mouse: Wine carries out a greyed item's key as if it were enabled and closes the
+// menu, whereas a click on a greyed item leaves the menu open, as on Windows.
+Step ClickLastMenuItem();
 Step Move(const std::string& window, int x, int y);
-// Moves the stand-in so that Quillet's window, at its corner, would end `gap` pixels from the edge.
+// Moves the stand-in so that Quillet's window, at its corner, would end `gap` pixels from the
+// edge of the stand-in's monitor.
 Step StandInNear(Edge edge, int gap);
 Step CloseStandIn();
-// Closes Quillet if it still runs and starts it again from the same program folder.
-Step Restart();
+// Closes Quillet if it still runs and starts it again from the same program folder, with
+// `arguments` (and then without waiting for a window).
+Step Restart(const std::string& arguments = "");
+Step PutFile(const std::string& path, const std::string& bytes);  // relative to the scenario's folder
+// The driver handles no message for that long, as a hung Explorer window.
+Step Hang(DWORD ms);
+// Saves a picture of the window as FOLDER/NAME-DPI.png when the environment names a Linux
+// FOLDER in QUILLET_SCREENSHOTS; nothing otherwise.
+Step Screenshot(const std::string& window, const std::string& name);
 
-Step ExpectWindow(const std::string& window, At at, POINT offset = {}, SIZE client = {});
+// At::Centre is the centre of the stand-in's monitor.
+Step ExpectWindow(const std::string& window, At at, POINT offset = {});
+// The client area and every control where the layout puts them at the screen's DPI, and each
+// caption, measured in its font at that DPI, inside its control.
+Step ExpectLayout(const std::string& window, const Layout& layout);
 Step ExpectShown(const std::string& window, bool shown = true);
-// Every control by class and text; of those, exactly `checked` are checked.
-Step ExpectControls(const std::string& window, const std::vector<std::pair<std::string, std::string>>& controls,
-                    const std::vector<std::string>& checked);
+// Exactly the buttons with these captions are checked.
+Step ExpectChecked(const std::string& window, const std::vector<std::string>& captions);
 Step ExpectCombo(const std::string& text, int caret);
 Step ExpectFocus(const std::string& button = {});  // empty: the combo box
-// The folders in the Explorer folder, or under DesktopTop on the desktop (which each scenario
-// removes before and after).
-Step ExpectTree(std::vector<std::string> folders, bool onDesktop = false);
+Step ExpectTree(std::vector<std::string> folders, In where = In::Explorer);
 Step ExpectFile(const std::optional<std::string>& bytes);
-Step ExpectError(const std::string& text);
+Step ExpectBox(const std::string& caption, const std::string& text);
+// Explorer's menu entry for a folder's background, for this scenario's Quillet.exe.
+Step ExpectMenuEntry(bool present);
 Step ExpectTopmost(DWORD withinMs);
-Step ExpectRunning(DWORD forMs);
+// Quillet runs and shows `window` all that time.
+Step ExpectRunning(DWORD forMs, const std::string& window = Main);
 Step ExpectExit(DWORD withinMs);
