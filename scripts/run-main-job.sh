@@ -1,6 +1,6 @@
 #!/bin/bash
-# Builds Quillet.exe and runs it under Wine beside a stand-in Explorer window showing a demo
-# folder. With $DISPLAY set, you type into Quillet yourself; without, a short scripted session
+# Builds Quillet.exe and its package, and runs it under Wine beside a stand-in Explorer window
+# showing a demo folder. With $DISPLAY set, you type into Quillet yourself; without, a short scripted session
 # on a virtual display types Reports<Q1|Q2>|Archive, presses Enter, prints the folders made and
 # saves a screenshot.
 set -euo pipefail
@@ -31,6 +31,9 @@ toolchain=()
 [ -f "$win32_dir/CMakeCache.txt" ] || toolchain=(-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake)
 cmake -S . -B "$win32_dir" "${toolchain[@]}"
 cmake --build "$win32_dir" -j 2 --target quillet_e2e
+(cd "$win32_dir" && cpack >/dev/null)
+package="$repo_root/$win32_dir/Quillet-2.1.1-win32.zip"
+echo "Package: $package, $(stat -c %s "$package") bytes"
 driver="$win32_dir/quillet_e2e.exe"
 
 rm -rf "$demo_dir"
