@@ -21,10 +21,9 @@ constexpr Error kErrorAlreadyExists = 183;
 constexpr Error kErrorFilenameTooLong = 206;
 constexpr Error kErrorFileTooLarge = 223;
 
-// What tells a folder from another that later takes its path: its volume and its file index.
-// All zero when Windows could not say.
+// What tells a folder from another that later takes its path: its file index. Zero when
+// Windows could not say.
 struct FolderIdentity {
-    std::uint32_t volume = 0;
     std::uint64_t index = 0;
     bool operator==(const FolderIdentity&) const = default;
 };

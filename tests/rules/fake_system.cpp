@@ -62,7 +62,7 @@ Error CreateFolder(const char* path, FolderIdentity* made) {
     const std::size_t separator = key.rfind('\\');
     if (!IsFolder(key.substr(0, separator == 2 ? 3 : separator).c_str())) return kErrorPathNotFound;  // "C:\x" in "C:\"
     fake::AddFolder(path);
-    *made = {1, fake::TheVolume().folderIndexes[key]};
+    *made = {fake::TheVolume().folderIndexes[key]};
     return kSuccess;
 }
 
@@ -71,7 +71,7 @@ Removal RemoveFolder(const char* path, const FolderIdentity& made) {
     auto& volume = fake::TheVolume();
     if (fake::Find(path) == nullptr) return Removal::Gone;
     const auto index = volume.folderIndexes.find(key);
-    if (index == volume.folderIndexes.end() || !(FolderIdentity{1, index->second} == made)) return Removal::Replaced;
+    if (index == volume.folderIndexes.end() || !(FolderIdentity{index->second} == made)) return Removal::Replaced;
     const auto child = volume.entries.lower_bound(key + "\\");
     if (child != volume.entries.end() && child->first.rfind(key + "\\", 0) == 0) return Removal::NotEmpty;
     volume.entries.erase(key);
