@@ -3,7 +3,7 @@
 # already installed are left alone, so a second run takes a moment.
 set -euo pipefail
 
-packages=(cmake make g++ libgtest-dev googletest g++-mingw-w64-i686
+packages=(cmake make g++ libgtest-dev googletest libbenchmark-dev g++-mingw-w64-i686
           wine wine32:i386 fonts-wine xvfb xdotool imagemagick)
 
 installed() {
