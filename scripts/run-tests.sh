@@ -63,6 +63,12 @@ e2e() {
   timeout 600 wine "$win32_dir/quillet_e2e.exe" --work "$(windows_path "$repo_root/build/e2e-work")"
 }
 
+# Every measurement of the benchmark once, on this script's display and prefix: it must build and
+# run; its timings are printed, never judged.
+bench_once() {
+  bash bench/run.sh --once
+}
+
 stage "set-up" bash scripts/setup.sh
 stage "native build" native_build
 stage "native rule tests" ctest --test-dir "$native_dir" --output-on-failure
@@ -71,6 +77,7 @@ stage "Wine prefix" wine_prefix
 stage "win32 build" win32_build
 stage "win32 rule tests" ctest --test-dir "$win32_dir" --output-on-failure
 stage "end-to-end" e2e
+stage "benchmark, once" bench_once
 
 summary
 echo "run-tests: all stages passed in $((SECONDS - run_start)) s"
