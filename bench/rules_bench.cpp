@@ -35,9 +35,9 @@ struct Shape {
 const Shape Shapes[] = {
     {"typical", "typical line", [](std::size_t length) { return lines::Projects(length); }},
     {"blanks", "blanks around every separator", [](std::size_t length) { return lines::Projects(length, true); }},
-    {"nested", "nested levels a<a<...>>", lines::DeepNest},
+    {"nested", "nested levels `a<a<...>>`", lines::DeepNest},
     {"long", "one 215-character name per level", lines::LongNames},
-    {"siblings", "one-letter siblings a|b|...", lines::ShortSiblings},
+    {"siblings", "one-letter siblings", lines::ShortSiblings},
 };
 
 std::string Key(const Shape& shape, std::size_t length) {
