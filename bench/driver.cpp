@@ -53,6 +53,15 @@ struct Figure {
         quillet.push_back(quilletValue);
         baseline.push_back(baselineValue);
     }
+    // Every sample, on standard error (bench/run.sh keeps it in build/bench/driver.log), to see
+    // how much the machine disturbed a run.
+    void Log(const std::string& name) const {
+        for (const auto& [who, samples] : {std::pair{"Quillet", &quillet}, std::pair{"baseline", &baseline}}) {
+            std::string line = name + ", " + who + ":";
+            for (double sample : *samples) line += Format(" %.1f", sample);
+            std::fprintf(stderr, "%s\n", line.c_str());
+        }
+    }
     double Ratio() const {
         std::vector<double> ratios;
         for (std::size_t turn = 0; turn < quillet.size(); ++turn) ratios.push_back(quillet[turn] / baseline[turn]);
@@ -221,6 +230,8 @@ bool MeasureStart(const fs::path& work, int runs) {
         memory.Add(ofQuillet.workingSetKiB, ofMinimal.workingSetKiB);
         privateBytes.Add(ofQuillet.privateKiB, ofMinimal.privateKiB);
     }
+    start.Log("start to window visible, ms");
+    memory.Log("working set, KiB");
     PrintRow("start to main window visible, against one empty window",
              Format("%.1f ms", Median(start.quillet)), Format("%.1f ms", Median(start.baseline)), start.Ratio(),
              StartGoal);
@@ -409,6 +420,9 @@ bool MeasureCreate(const fs::path& work, int runs) {
             againstReopening.Add(quillet, reopening);
             indexAgainstBare.Add(indexOnly, bare);
         }
+        againstBare.Log(Format("%s, Quillet and the bare loop, ms", test.name));
+        againstReopening.Log(Format("%s, Quillet and the loop that reads each folder, ms", test.name));
+        indexAgainstBare.Log(Format("%s, the loop that reads the file index only and the bare loop, ms", test.name));
         PrintRow(figure, Format("%.1f ms", Median(againstBare.quillet)),
                  Format("%.1f ms", Median(againstBare.baseline)), againstBare.Ratio(), CreateGoal);
         std::printf("%s: a bare loop that also opens each new folder and reads it with GetFileInformationByHandle, "
