@@ -97,12 +97,27 @@ void WaitForMessage(DWORD ms, HANDLE handle = nullptr) {
                               QS_ALLINPUT);
 }
 
-HWND ShownWindowOf(DWORD processId) {
-    return FindUnder(nullptr, [processId](HWND window) {
+// A visible top-level window of the process. Given its class, only windows of that class are
+// looked at, which the server answers in a call or two: looked for every millisecond, the search
+// must take little from the program being timed.
+HWND ShownWindowOf(DWORD processId, const std::wstring& windowClass = {}) {
+    const auto shown = [processId](HWND window) {
         DWORD owner = 0;
         GetWindowThreadProcessId(window, &owner);
         return owner == processId && IsWindowVisible(window);
-    });
+    };
+    if (windowClass.empty()) return FindUnder(nullptr, shown);
+    for (HWND window = FindWindowExW(nullptr, nullptr, windowClass.c_str(), nullptr); window != nullptr;
+         window = FindWindowExW(nullptr, window, windowClass.c_str(), nullptr)) {
+        if (shown(window)) return window;
+    }
+    return nullptr;
+}
+
+std::wstring ClassOf(HWND window) {
+    wchar_t name[256] = L"";
+    GetClassNameW(window, name, 256);
+    return name;
 }
 
 struct Started {
@@ -114,7 +129,7 @@ struct Started {
 
 // Started as the shell starts a program, its path quoted and its folder current, and looked at
 // every millisecond until a window of it is visible.
-std::optional<Started> StartAndTime(const fs::path& exe) {
+std::optional<Started> StartAndTime(const fs::path& exe, const std::wstring& windowClass) {
     std::wstring commandLine = L"\"" + exe.wstring() + L"\"";
     const std::wstring folder = exe.parent_path().wstring();
     STARTUPINFOW startup{};
@@ -131,7 +146,7 @@ std::optional<Started> StartAndTime(const fs::path& exe) {
     started.id = created.dwProcessId;
     for (;;) {
         HandleMessages();
-        if ((started.window = ShownWindowOf(started.id)) != nullptr) break;
+        if ((started.window = ShownWindowOf(started.id, windowClass)) != nullptr) break;
         if (Exited(started.process.get()) || NowMs() - start > StartMs) {
             TerminateProcess(started.process.get(), 0xDEAD);
             return std::nullopt;
@@ -174,11 +189,22 @@ bool ReadMemory(HANDLE process, StartSample& sample) {
     return true;
 }
 
+// Before each start: the stand-in in front, and a pause in which what the previous program left to
+// do after its end (its windows' last messages, Wine's clean-up) is done, so that each start
+// begins from the same quiet state whichever program went before.
+constexpr DWORD QuietMs = 100;
+
+bool ReadyToStart(Scene& scene) {
+    if (!BringToFront(scene.standIn.get())) return Fail("the stand-in comes to the front");
+    WaitUntil([] { return false; }, QuietMs);
+    return true;
+}
+
 // Quillet started while the stand-in is in front, as from Explorer. Its memory is read once its
 // first tick is done: the window is topmost and the handler that found the address bar has ended.
-bool QuilletStart(Scene& scene, const fs::path& exe, StartSample& sample) {
-    if (!BringToFront(scene.standIn.get())) return Fail("the stand-in comes to the front");
-    std::optional<Started> started = StartAndTime(exe);
+bool QuilletStart(Scene& scene, const fs::path& exe, const std::wstring& windowClass, StartSample& sample) {
+    if (!ReadyToStart(scene)) return false;
+    std::optional<Started> started = StartAndTime(exe, windowClass);
     if (!started) return Fail("Quillet.exe starts and shows a window");
     sample.ms = started->ms;
     scene.process = std::move(started->process);
@@ -194,9 +220,9 @@ bool QuilletStart(Scene& scene, const fs::path& exe, StartSample& sample) {
 }
 
 // The empty window, started in the same way; its memory is read once its message loop runs.
-bool MinimalStart(Scene& scene, const fs::path& exe, StartSample& sample) {
-    if (!BringToFront(scene.standIn.get())) return Fail("the stand-in comes to the front");
-    std::optional<Started> started = StartAndTime(exe);
+bool MinimalStart(Scene& scene, const fs::path& exe, const std::wstring& windowClass, StartSample& sample) {
+    if (!ReadyToStart(scene)) return false;
+    std::optional<Started> started = StartAndTime(exe, windowClass);
     if (!started) return Fail("bench_minimal.exe starts and shows a window");
     sample.ms = started->ms;
     DWORD_PTR ignored = 0;
@@ -209,8 +235,9 @@ bool MinimalStart(Scene& scene, const fs::path& exe, StartSample& sample) {
 
 bool MeasureStart(const fs::path& work, int runs) {
     Scene scene;
-    // Open starts Quillet once, which also warms the file cache for the runs that count.
+    // Open starts Quillet once, uncounted: that warms the file cache and tells its window's class.
     if (const std::string failed = Open(scene, work / L"start"); !failed.empty()) return Fail("set-up: " + failed);
+    const std::wstring quilletClass = ClassOf(scene.main);
     if (!CloseQuillet(scene)) return Fail("Quillet ends after WM_CLOSE");
     wchar_t driver[MAX_PATH] = L"";
     GetModuleFileNameW(nullptr, driver, MAX_PATH);
@@ -218,13 +245,20 @@ bool MeasureStart(const fs::path& work, int runs) {
     std::error_code error;
     fs::copy_file(fs::path(driver).parent_path() / L"bench_minimal.exe", minimal, error);
     if (error) return Fail("copy bench_minimal.exe beside Quillet.exe");
+    // The same for the empty window.
+    std::optional<Started> first = StartAndTime(minimal, {});
+    if (!first) return Fail("bench_minimal.exe starts and shows a window");
+    const std::wstring minimalClass = ClassOf(first->window);
+    if (!CloseAndWait(first->process.get(), first->window, "bench_minimal.exe")) return false;
 
     Figure start, memory, privateBytes;
     for (int run = 0; run < runs; ++run) {
         StartSample ofQuillet, ofMinimal;
         const bool measured = run % 2 == 0
-                                  ? QuilletStart(scene, quillet, ofQuillet) && MinimalStart(scene, minimal, ofMinimal)
-                                  : MinimalStart(scene, minimal, ofMinimal) && QuilletStart(scene, quillet, ofQuillet);
+                                  ? QuilletStart(scene, quillet, quilletClass, ofQuillet) &&
+                                        MinimalStart(scene, minimal, minimalClass, ofMinimal)
+                                  : MinimalStart(scene, minimal, minimalClass, ofMinimal) &&
+                                        QuilletStart(scene, quillet, quilletClass, ofQuillet);
         if (!measured) return false;
         start.Add(ofQuillet.ms, ofMinimal.ms);
         memory.Add(ofQuillet.workingSetKiB, ofMinimal.workingSetKiB);
