@@ -447,7 +447,10 @@ bool MeasureCreate(const fs::path& work, int runs) {
             // Quillet and the bare loop side by side, which goes first alternating.
             static constexpr std::size_t Forward[] = {0, 1, 2, 3}, Backward[] = {3, 2, 1, 0};
             bool measured = true;
-            for (std::size_t turn : run % 2 == 0 ? Forward : Backward) measured = measured && turns[turn]();
+            for (std::size_t turn : run % 2 == 0 ? Forward : Backward) {
+                WaitUntil([] { return false; }, QuietMs);  // as before a start: the last turn's echoes die down
+                measured = measured && turns[turn]();
+            }
             if (!measured) return false;
             if (run < 0) continue;
             againstBare.Add(quillet, bare);
