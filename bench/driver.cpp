@@ -448,7 +448,7 @@ bool MeasureCreate(const fs::path& work, int runs) {
             static constexpr std::size_t Forward[] = {0, 1, 2, 3}, Backward[] = {3, 2, 1, 0};
             bool measured = true;
             for (std::size_t turn : run % 2 == 0 ? Forward : Backward) {
-                WaitUntil([] { return false; }, QuietMs);  // as before a start: the last turn's echoes die down
+                WaitUntil([] { return false; }, QuietMs);  // as before a start: what the last turn set going ends
                 measured = measured && turns[turn]();
             }
             if (!measured) return false;
