@@ -224,13 +224,17 @@ bool MinimalStart(Scene& scene, const fs::path& exe, const std::wstring& windowC
     if (!ReadyToStart(scene)) return false;
     std::optional<Started> started = StartAndTime(exe, windowClass);
     if (!started) return Fail("bench_minimal.exe starts and shows a window");
+    const HANDLE process = started->process.get();
+    const win32::ScopeExit endAnyway([process] {
+        if (!Exited(process)) TerminateProcess(process, 0xDEAD);
+    });
     sample.ms = started->ms;
     DWORD_PTR ignored = 0;
     if (!SendMessageTimeoutW(started->window, WM_NULL, 0, 0, SMTO_NORMAL, ShowMs, &ignored)) {
         return Fail("bench_minimal.exe answers");
     }
-    if (!ReadMemory(started->process.get(), sample)) return false;
-    return CloseAndWait(started->process.get(), started->window, "bench_minimal.exe");
+    if (!ReadMemory(process, sample)) return false;
+    return CloseAndWait(process, started->window, "bench_minimal.exe");
 }
 
 bool MeasureStart(const fs::path& work, int runs) {
