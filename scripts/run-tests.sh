@@ -147,6 +147,12 @@ e2e_two_monitors() (
   start_dual_display "$1" && source scripts/wine-env.sh && e2e_logged "build/e2e-$1.log" monitor
 )
 
+# Every measurement of the benchmark once, on this script's display and prefix: it must build and
+# run; its timings are printed, never judged.
+bench_once() {
+  bash bench/run.sh --once
+}
+
 stage "set-up" bash scripts/setup.sh
 stage "native build" native_build
 stage "native rule tests" ctest --test-dir "$native_dir" --output-on-failure
@@ -160,6 +166,7 @@ stage "end-to-end" e2e
 stage "end-to-end 96, 144 dpi" e2e_dpi
 stage "two monitors, right" e2e_two_monitors RightOf
 stage "two monitors, left" e2e_two_monitors LeftOf
+stage "benchmark, once" bench_once
 
 summary
 echo "run-tests: all stages passed in $((SECONDS - run_start)) s"

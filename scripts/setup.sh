@@ -5,8 +5,8 @@ set -euo pipefail
 
 # clang with clang 14's libFuzzer, ASan and UBSan runtimes (libclang-rt-14-dev) builds the fuzz
 # targets; Xorg's dummy driver and the 32-bit Xinerama library give Wine two monitors; Chromium
-# shows the help page.
-packages=(cmake make g++ libgtest-dev g++-mingw-w64-i686 clang libclang-rt-14-dev
+# shows the help page; Google Benchmark times the rules.
+packages=(cmake make g++ libgtest-dev libbenchmark-dev g++-mingw-w64-i686 clang libclang-rt-14-dev
           wine wine32:i386 fonts-wine xvfb xdotool imagemagick chromium
           xserver-xorg-core xserver-xorg-video-dummy libxinerama1:i386)
 
