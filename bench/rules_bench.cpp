@@ -64,7 +64,7 @@ bool CheckLine(const Shape& shape, std::size_t length, const lines::Line& line) 
     std::size_t names = 0;
     const bool passed = RunRules(line.text, &names);
     if (passed && names == line.folders.size() && line.text.size() <= length) return true;
-    const std::string error = fake::ShownErrors().empty() ? "" : fake::ShownErrors().back();
+    const std::string error = ShownErrors().empty() ? "" : ShownErrors().back();
     std::fprintf(stderr, "rules_bench: %s: %s, %zu names parsed for %zu folders named, %zu characters; %s\n",
                  Key(shape, length).c_str(), passed ? "passed" : "refused", names, line.folders.size(),
                  line.text.size(), error.c_str());
