@@ -180,11 +180,15 @@ public:
     SystemMenuItem& operator=(const SystemMenuItem&) = delete;
     ~SystemMenuItem();
     void SetEnabled(bool enabled);  // a disabled item is greyed and cannot be chosen
+    bool Enabled() const { return enabled_; }
+    const std::string& Caption() const { return caption_; }
     std::function<void()> onClick;
 
 private:
     Form& form_;
     unsigned id_;
+    std::string caption_;
+    bool enabled_ = true;
 };
 
 class Timer {
@@ -239,8 +243,7 @@ public:
     int Top() const;
     int Width() const;
     int Height() const;
-    void SetLeft(int left);
-    void SetTop(int top);
+    void MoveTo(int left, int top);
 
     void SetFocusedControl(Control& control);  // focus it holds when it becomes active
     void SetActiveControl(Control& control);   // focus now

@@ -32,8 +32,7 @@ TfrmOptions::TfrmOptions()
 TfrmOptions::~TfrmOptions() { frmOptions = nullptr; }
 
 void TfrmOptions::FormShow() {
-    SetLeft(Form1->Left() + OffsetFromMainWindow);
-    SetTop(Form1->Top() + OffsetFromMainWindow);
+    MoveTo(Form1->Left() + OffsetFromMainWindow, Form1->Top() + OffsetFromMainWindow);
 }
 
 void TfrmOptions::btnApplyClick() {

@@ -177,8 +177,7 @@ void TForm1::PlaceOverExplorerWindow() {
     win::Rect rect;
     if (!win::GetWindowRect(TargetState.explorerWindow, &rect)) rect = {};
     const Point corner = PlaceMainWindow(rect, Width(), Height(), win::MonitorRectFromRect(rect));
-    SetTop(corner.top);
-    SetLeft(corner.left);
+    MoveTo(corner.left, corner.top);
     SetFocusedControl(ComboBox1);
 }
 

@@ -105,12 +105,13 @@ HWND CreateChild(ui::Form& form, HWND parent, ui::Control::Native& control, cons
     control.extraHeight = spec.extraHeight;
     ui::Form::Native& formState = form.GetNative();
     const auto id = static_cast<UINT_PTR>(100 + formState.controls.size());
+    const RECT at = formState.ScaledBounds(control);
     const HWND window = ::CreateWindowExW(0, spec.className, win32::Wide(spec.text).c_str(),
-                                          WS_CHILD | WS_VISIBLE | spec.style, 0, 0, 0, 0, parent,
-                                          reinterpret_cast<HMENU>(id), ::GetModuleHandleW(nullptr), nullptr);
+                                          WS_CHILD | WS_VISIBLE | spec.style, at.left, at.top, at.right, at.bottom,
+                                          parent, reinterpret_cast<HMENU>(id), ::GetModuleHandleW(nullptr), nullptr);
     if (window == nullptr) throw ui::Exception("A control of the window could not be created.");
     control.window.reset(window);
-    formState.PlaceControl(control);
+    formState.DressControl(control);
     switch (spec.kind) {
         case ControlKind::Button:
         case ControlKind::CheckBox:

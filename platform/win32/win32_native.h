@@ -59,8 +59,6 @@ struct ui::Control::Native {
     std::wstring hint;    // shown as a tooltip, if any
     // A WM_COMMAND notification code from this control (BN_CLICKED, STN_CLICKED).
     std::function<void(WORD code)> onNotify;
-    // Member order matters: the window goes before the font it uses.
-    win32::UniqueFont font;
     win32::UniqueWindow window;
 };
 
@@ -76,7 +74,14 @@ struct ui::Form::Native {
     std::vector<ui::Control::Native*> controls;   // in creation order, which is the tab order
     std::map<UINT_PTR, ui::Timer*> timers;
     std::map<UINT, ui::SystemMenuItem*> systemMenuItems;  // by command id
-    win32::UniqueFont font;       // the form's own font, answered to WM_GETFONT
+    bool systemMenuReady = false;                         // the items are in the menu
+    // One font of each kind its controls use, at the form's DPI; they outlive the controls.
+    struct CachedFont {
+        ui::Font spec;
+        win32::UniqueFont font;
+    };
+    std::vector<CachedFont> fonts;
+    HFONT font = nullptr;         // the form's own, answered to WM_GETFONT
     win32::UniqueWindow tooltip;  // one per form, made when the mouse first comes over it
     bool hintsTried = false;
     // The 96-dpi layout and the DPI it is shown at now.
@@ -105,9 +110,14 @@ struct ui::Form::Native {
     bool HandleEnter(HWND focus);
     void Click(ui::Control::Native& button);
     void EndModal();
+    // Puts the items into the window's system menu, each greyed or not, as it opens.
+    void PrepareSystemMenu(HMENU menu);
     // Lays the form and its controls out again at `newDpi`, fonts included; keeps the top-left corner.
     void ApplyDpi(int newDpi);
-    void PlaceControl(ui::Control::Native& control) const;
+    HFONT FontFor(const ui::Font& spec);
+    // Left, top, width and height at the form's DPI.
+    RECT ScaledBounds(const ui::Control::Native& control) const;
+    void DressControl(ui::Control::Native& control);  // its font and, for a combo box, its item height
 };
 
 struct ui::Timer::Native {

@@ -257,6 +257,9 @@ std::optional<LRESULT> ui::Form::Native::HandleMessage(UINT message, WPARAM wPar
             win32::RunHandler(std::function<void()>(found->second->onTimer));
             return 0;
         }
+        case WM_INITMENUPOPUP:
+            if (HIWORD(lParam) != 0) PrepareSystemMenu(reinterpret_cast<HMENU>(wParam));
+            return std::nullopt;
         case WM_SYSCOMMAND: {
             // The low four bits of a system command are Windows' own.
             const auto found = systemMenuItems.find(static_cast<UINT>(wParam & 0xFFF0));
@@ -286,7 +289,7 @@ std::optional<LRESULT> ui::Form::Native::HandleMessage(UINT message, WPARAM wPar
             ApplyDpi(HIWORD(wParam));
             return 0;
         }
-        case WM_GETFONT: return reinterpret_cast<LRESULT>(font.get());
+        case WM_GETFONT: return reinterpret_cast<LRESULT>(font);
         case WM_CLOSE:  // the close box
             win32::RunHandler([this] { form->Close(); });
             return 0;
@@ -429,14 +432,26 @@ void ui::Form::Native::Click(ui::Control::Native& button) {
     if (button.onNotify) win32::RunHandler([notify = button.onNotify] { notify(BN_CLICKED); });
 }
 
-void ui::Form::Native::PlaceControl(ui::Control::Native& control) const {
+HFONT ui::Form::Native::FontFor(const ui::Font& spec) {
+    const auto same = [&spec](const CachedFont& cached) {
+        const ui::Font& font = cached.spec;
+        return std::string_view(font.face) == spec.face && font.height == spec.height && font.bold == spec.bold &&
+               font.italic == spec.italic && font.underline == spec.underline;
+    };
+    const auto found = std::find_if(fonts.begin(), fonts.end(), same);
+    if (found != fonts.end()) return found->font.get();
+    fonts.push_back({spec, win32::MakeFont(spec, dpi)});
+    return fonts.back().font.get();
+}
+
+RECT ui::Form::Native::ScaledBounds(const ui::Control::Native& control) const {
     const ui::Bounds& bounds = control.design;
-    ::SetWindowPos(control.window.get(), nullptr, win32::Scale(bounds.left, dpi), win32::Scale(bounds.top, dpi),
-                   win32::Scale(bounds.width, dpi), win32::Scale(bounds.height + control.extraHeight, dpi),
-                   SWP_NOZORDER | SWP_NOACTIVATE);
-    win32::UniqueFont font = win32::MakeFont(control.fontSpec, dpi);
-    ::SendMessageW(control.window.get(), WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
-    control.font = std::move(font);  // the old one only now: the control used it until here
+    return {win32::Scale(bounds.left, dpi), win32::Scale(bounds.top, dpi), win32::Scale(bounds.width, dpi),
+            win32::Scale(bounds.height + control.extraHeight, dpi)};
+}
+
+void ui::Form::Native::DressControl(ui::Control::Native& control) {
+    ::SendMessageW(control.window.get(), WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(control.fontSpec)), TRUE);
     if (control.itemHeight > 0) {
         ::SendMessageW(control.window.get(), CB_SETITEMHEIGHT, 0, win32::Scale(control.itemHeight, dpi));
     }
@@ -444,10 +459,29 @@ void ui::Form::Native::PlaceControl(ui::Control::Native& control) const {
 
 void ui::Form::Native::ApplyDpi(int newDpi) {
     dpi = newDpi;
-    font = win32::MakeFont(fontSpec, dpi);
-    for (ui::Control::Native* control : controls) PlaceControl(*control);
+    // The fonts of the old DPI go only once no control uses them any more.
+    const std::vector<CachedFont> previous = std::exchange(fonts, {});
+    font = FontFor(fontSpec);
+    for (ui::Control::Native* control : controls) {
+        const RECT at = ScaledBounds(*control);
+        ::SetWindowPos(control->window.get(), nullptr, at.left, at.top, at.right, at.bottom,
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+        DressControl(*control);
+    }
     const SIZE frame = FrameSize(*this);
     ::SetWindowPos(window, nullptr, 0, 0, frame.cx, frame.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void ui::Form::Native::PrepareSystemMenu(HMENU menu) {
+    if (!std::exchange(systemMenuReady, true)) {
+        if (!systemMenuItems.empty()) ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+        for (const auto& [id, item] : systemMenuItems) {
+            ::AppendMenuW(menu, MF_STRING, id, win32::Wide(item->Caption()).c_str());
+        }
+    }
+    for (const auto& [id, item] : systemMenuItems) {
+        ::EnableMenuItem(menu, id, MF_BYCOMMAND | (item->Enabled() ? MF_ENABLED : MF_GRAYED));
+    }
 }
 
 void ui::Form::Native::EndModal() {
@@ -507,8 +541,7 @@ void ui::Form::Show() {
     const HWND window = win32::ToHwnd(handle_);
     const bool wasVisible = ::IsWindowVisible(window) != FALSE;
     if (native_->centreOnScreen) {
-        SetTop((ScreenHeight() - Height()) / 2);
-        SetLeft((ScreenWidth() - Width()) / 2);
+        MoveTo((ScreenWidth() - Width()) / 2, (ScreenHeight() - Height()) / 2);
     }
     if (!wasVisible && onShow) onShow();  // before the window appears, so it can be positioned
     ::ShowWindow(window, SW_SHOWNORMAL);
@@ -597,9 +630,6 @@ RECT OuterRect(win::WindowHandle handle) {
     return rect;
 }
 
-void MoveTo(win::WindowHandle handle, int left, int top) {
-    ::SetWindowPos(win32::ToHwnd(handle), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
 
 }  // namespace
 
@@ -617,11 +647,8 @@ int ui::Form::Height() const {
     const RECT rect = OuterRect(handle_);
     return rect.bottom - rect.top;
 }
-void ui::Form::SetLeft(int left) {
-    MoveTo(handle_, left, Top());
-}
-void ui::Form::SetTop(int top) {
-    MoveTo(handle_, Left(), top);
+void ui::Form::MoveTo(int left, int top) {
+    ::SetWindowPos(win32::ToHwnd(handle_), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void ui::Form::SetFocusedControl(Control& control) {
@@ -672,14 +699,11 @@ void ui::Timer::SetInterval(unsigned milliseconds) {
 // ---------------------------------------------------------------------------------------------
 // SystemMenuItem: our command ids lie below the system's own (0xF000 and up), in steps of 16.
 
-ui::SystemMenuItem::SystemMenuItem(Form& form, const char* caption) : form_(form) {
+// The items go into the menu when it is first opened: making the system menu our own copy at
+// start would only delay the window.
+ui::SystemMenuItem::SystemMenuItem(Form& form, const char* caption) : form_(form), caption_(caption) {
     Form::Native& native = form.GetNative();
     id_ = 0x10 * static_cast<unsigned>(native.systemMenuItems.size() + 1);
-    const HMENU menu = ::GetSystemMenu(win32::ToHwnd(form.Handle()), FALSE);
-    if (native.systemMenuItems.empty()) ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-    if (!::AppendMenuW(menu, MF_STRING, id_, win32::Wide(caption).c_str())) {
-        throw ui::Exception("The window's menu could not be set up.");
-    }
     native.systemMenuItems[id_] = this;
 }
 
@@ -688,8 +712,7 @@ ui::SystemMenuItem::~SystemMenuItem() {
 }
 
 void ui::SystemMenuItem::SetEnabled(bool enabled) {
-    const HMENU menu = ::GetSystemMenu(win32::ToHwnd(form_.Handle()), FALSE);
-    ::EnableMenuItem(menu, id_, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+    enabled_ = enabled;
 }
 
 // ---------------------------------------------------------------------------------------------
