@@ -130,7 +130,6 @@ public:
     // Many at once, in time linear in their number (up to the sort).
     void AddItems(const std::vector<std::string>& items);
     void DeleteItem(int index);
-    std::vector<std::string> Items() const;  // in list order
 };
 
 class CheckBox : public Control {
@@ -276,8 +275,6 @@ private:
     std::unique_ptr<Native> native_;
 };
 
-int ScreenWidth();
-int ScreenHeight();
 void Beep();
 // Case-insensitive comparison by the user's locale; 0 means equal.
 int AnsiCompareText(const std::string& a, const std::string& b);

@@ -288,13 +288,6 @@ void ui::ComboBox::DeleteItem(int index) {
     ::SendMessageW(native_->window.get(), CB_DELETESTRING, static_cast<WPARAM>(index), 0);
 }
 
-std::vector<std::string> ui::ComboBox::Items() const {
-    std::vector<std::string> items;
-    const int count = ItemCount();
-    for (int index = 0; index < count; ++index) items.push_back(Item(index));
-    return items;
-}
-
 // ---------------------------------------------------------------------------------------------
 // CheckBox: BS_AUTOCHECKBOX toggles itself on a click; BM_SETCHECK sends no notification.
 

@@ -541,7 +541,7 @@ void ui::Form::Show() {
     const HWND window = win32::ToHwnd(handle_);
     const bool wasVisible = ::IsWindowVisible(window) != FALSE;
     if (native_->centreOnScreen) {
-        MoveTo((ScreenWidth() - Width()) / 2, (ScreenHeight() - Height()) / 2);
+        MoveTo((::GetSystemMetrics(SM_CXSCREEN) - Width()) / 2, (::GetSystemMetrics(SM_CYSCREEN) - Height()) / 2);
     }
     if (!wasVisible && onShow) onShow();  // before the window appears, so it can be positioned
     ::ShowWindow(window, SW_SHOWNORMAL);
@@ -755,14 +755,6 @@ void ui::Application::ShowException(const std::exception& error) {
 
 // ---------------------------------------------------------------------------------------------
 // Free functions.
-
-int ui::ScreenWidth() {
-    return ::GetSystemMetrics(SM_CXSCREEN);
-}
-
-int ui::ScreenHeight() {
-    return ::GetSystemMetrics(SM_CYSCREEN);
-}
 
 void ui::Beep() {
     ::MessageBeep(MB_OK);
