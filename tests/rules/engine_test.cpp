@@ -153,10 +153,8 @@ TEST(Engine, ParsesIntoNodesOverTheTypedTextAndReleasesEverything) {
 // The undo removes what the last command that made folders made, deepest first, each only while it
 // is still the very folder made and empty; nothing else, whatever happened on the volume meanwhile.
 TEST(Undo, RemovesOnlyRecordedFoldersThatAreStillThereAndEmpty) {
-    const auto remade = [](const std::string& key, bool asFile) {
-        fake::TheVolume().entries.erase(key);
-        fake::TheVolume().folderIndexes.erase(key);
-        asFile ? fake::AddFile(key) : fake::AddFolder(key);  // another program's, at the same path
+    const auto remade = [](const std::string& path, bool asFile) {
+        asFile ? fake::AddFile(path) : fake::AddFolder(path);  // another program's, at the same path
     };
     struct Row {
         std::function<void()> before, after;
@@ -181,7 +179,7 @@ TEST(Undo, RemovesOnlyRecordedFoldersThatAreStillThereAndEmpty) {
         EXPECT_EQ(UndoLastCreation(), row.report);
         for (const char* path : {"a", "a\\b", "a\\c", "d"}) {
             const bool kept = std::find(row.left.begin(), row.left.end(), path) != row.left.end();
-            EXPECT_EQ(fake::Exists("C:\\Data\\" + std::string(path)), kept) << path;
+            EXPECT_EQ(fake::Find("C:\\Data\\" + std::string(path)) != nullptr, kept) << path;
         }
         EXPECT_TRUE(LastCreatedFolders.empty());
         EXPECT_EQ(UndoLastCreation(), "No folder was removed.");
@@ -196,5 +194,5 @@ TEST(Undo, TheRecordIsTheLastCommandThatMadeAFolder) {
     Create("p", true);
     EXPECT_TRUE(CreateFromText("q|p"));
     EXPECT_EQ(UndoLastCreation(), "1 folder was removed.");
-    EXPECT_TRUE(fake::Exists("C:\\Data\\p"));
+    EXPECT_NE(fake::Find("C:\\Data\\p"), nullptr);
 }
