@@ -2,15 +2,11 @@
 
 namespace fake {
 
-namespace {
-
 std::string Key(const std::string& path) {
     std::string key = path;
     for (char& c : key) c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
     return key;
 }
-
-}  // namespace
 
 Volume& TheVolume() {
     static Volume volume;
@@ -88,13 +84,9 @@ bool ToAnsiCodePage(const std::string& utf8, std::string* ansi) {
     ansi->clear();
     for (std::size_t at = 0; at < utf8.size(); ++at) {
         const auto lead = static_cast<unsigned char>(utf8[at]);
-        if (lead < 0x80) {
-            *ansi += utf8[at];
-        } else if ((lead == 0xC2 || lead == 0xC3) && at + 1 < utf8.size()) {
-            *ansi += static_cast<char>(((lead & 0x03) << 6) | (utf8[++at] & 0x3F));
-        } else {
-            return false;
-        }
+        const bool twoBytes = (lead == 0xC2 || lead == 0xC3) && at + 1 < utf8.size();
+        if (lead >= 0x80 && !twoBytes) return false;
+        *ansi += twoBytes ? static_cast<char>(((lead & 0x03) << 6) | (utf8[++at] & 0x3F)) : utf8[at];
     }
     return true;
 }

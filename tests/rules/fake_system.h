@@ -17,7 +17,7 @@ struct Entry {
 };
 
 struct Volume {
-    std::map<std::string, Entry> entries;            // by upper-cased path
+    std::map<std::string, Entry> entries;            // by Key
     std::map<std::string, sys::Error> createFaults;  // CreateFolder of exactly this path fails so
     sys::Error readFault = sys::kSuccess;            // every ReadWholeFile fails so
     sys::Error replaceFault = sys::kSuccess;         // ReplaceFileContents breaks off: the file stays as it was
@@ -32,7 +32,8 @@ void Reset();
 
 void AddFolder(const std::string& path);
 void AddFile(const std::string& path, const std::string& bytes = {});
-// What lies at the path, in any case; null when nothing does.
+// The key of a path in `entries`, and what lies at the path, in any case; null when nothing does.
+std::string Key(const std::string& path);
 const Entry* Find(const std::string& path);
 
 }  // namespace fake
