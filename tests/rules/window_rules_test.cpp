@@ -68,33 +68,31 @@ TEST(AddressBarText, IsAFullPathOrASpecialFolderInAnyAsciiCase) {
 TEST(Placement, CopiesTheExplorerCornerOrCentresOnItsMonitor) {
     const win::Rect primary{0, 0, 1280, 800}, right{1280, 0, 2304, 768}, left{-1024, 0, 0, 768};
     const win::Rect above{0, -900, 1440, 0};
-    // Explorer's corner, the window's size and the corner it gets, on the monitor that holds Explorer.
-    for (const auto& [monitor, corner] : std::vector<std::pair<win::Rect, std::array<int, 6>>>{
-             {primary, {100, 50, 400, 100, 100, 50}}, {primary, {-20, 50, 400, 100, 0, 50}},
-             {primary, {100, -5, 400, 100, 100, 0}}, {primary, {0, 50, 400, 100, 0, 50}},
-             {primary, {50, 0, 400, 100, 50, 0}}, {primary, {0, 0, 1285, 805, -2, -2}},
-             {primary, {0, 0, 400, 100, 440, 350}}, {primary, {-8, -8, 400, 100, 440, 350}},  // corner, maximised
-             {primary, {870, 50, 400, 100, 870, 50}}, {primary, {871, 50, 400, 100, 440, 350}},
-             {primary, {100, 690, 400, 100, 100, 690}}, {primary, {100, 691, 400, 100, 440, 350}},
-             {right, {1400, 100, 400, 100, 1400, 100}}, {right, {1272, -8, 400, 100, 1592, 334}},
-             {right, {1400, 658, 400, 100, 1400, 658}}, {right, {1400, 659, 400, 100, 1592, 334}},
-             {left, {-900, 100, 400, 100, -900, 100}}, {left, {-1030, 100, 400, 100, -1024, 100}},
-             {left, {-1024, 0, 400, 100, -712, 334}}, {left, {-410, 100, 400, 100, -410, 100}},
-             {left, {-409, 100, 400, 100, -712, 334}},
-             {above, {100, -850, 400, 100, 100, -850}}, {above, {100, -109, 400, 100, 520, -500}}}) {
-        const auto [x, y, width, height, placedX, placedY] = corner;
-        const Point placed = PlaceMainWindow({x, y, x + width, y + height}, width, height, monitor);
-        EXPECT_EQ(std::pair(placed.left, placed.top), std::pair(placedX, placedY)) << x << "," << y << " " << width;
+    // Explorer's corner and the corner a window of 400 x 100 gets, on the monitor that holds Explorer.
+    for (const auto& [monitor, corner] : std::vector<std::pair<win::Rect, std::array<int, 4>>>{
+             {primary, {100, 50, 100, 50}}, {primary, {-20, 50, 0, 50}}, {primary, {100, -5, 100, 0}},
+             {primary, {0, 50, 0, 50}}, {primary, {50, 0, 50, 0}}, {primary, {0, 0, 440, 350}},
+             {primary, {-8, -8, 440, 350}}, {primary, {870, 50, 870, 50}}, {primary, {871, 50, 440, 350}},
+             {primary, {100, 690, 100, 690}}, {primary, {100, 691, 440, 350}}, {right, {1400, 100, 1400, 100}},
+             {right, {1272, -8, 1592, 334}}, {right, {1400, 658, 1400, 658}}, {right, {1400, 659, 1592, 334}},
+             {left, {-900, 100, -900, 100}}, {left, {-1030, 100, -1024, 100}}, {left, {-1024, 0, -712, 334}},
+             {left, {-410, 100, -410, 100}}, {left, {-409, 100, -712, 334}}, {above, {100, -850, 100, -850}},
+             {above, {100, -109, 520, -500}}}) {
+        const auto [x, y, placedX, placedY] = corner;
+        const Point placed = PlaceMainWindow({x, y, x + 400, y + 100}, 400, 100, monitor);
+        EXPECT_EQ(std::pair(placed.left, placed.top), std::pair(placedX, placedY)) << x << "," << y;
     }
+    // A window larger than its monitor is centred all the same.
+    const Point placed = PlaceMainWindow({0, 0, 1285, 805}, 1285, 805, primary);
+    EXPECT_EQ(std::pair(placed.left, placed.top), std::pair(-2, -2));
 }
 
 TEST(StartAction, OnlyTheArgumentsRegisterAndUnregisterAskForAnything) {
     for (const auto& [line, action] : std::vector<std::pair<const char*, StartAction>>{
              {"Quillet.exe", StartAction::Run}, {"\"C:\\My Tools\\Quillet.exe\" /register", StartAction::Register},
-             {"Quillet.exe  /UNREGISTER  ", StartAction::Unregister},
+             {"Quillet.exe  /UNREGISTER  ", StartAction::Unregister}, {"\"/register\"", StartAction::Run},
              {"C:\\My Tools\\Quillet.exe /register", StartAction::Run},  // unquoted: "Tools\\..." is the argument
-             {"Quillet.exe /register now", StartAction::Run}, {"Quillet.exe -register", StartAction::Run},
-             {"\"/register\"", StartAction::Run}}) {
+             {"Quillet.exe /register now", StartAction::Run}, {"Quillet.exe -register", StartAction::Run}}) {
         EXPECT_EQ(ActionFromCommandLine(line), action) << line;
     }
 }
