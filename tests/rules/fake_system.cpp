@@ -1,5 +1,14 @@
 #include "fake_system.h"
 
+#include "Shared.h"
+
+std::vector<std::string>& ShownErrors() {
+    static std::vector<std::string> texts;
+    return texts;
+}
+
+void ShowError(const char* text) { ShownErrors().emplace_back(text); }
+
 namespace fake {
 
 std::string Key(const std::string& path) {

@@ -5,8 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "shown_errors.h"
 #include "system.h"
+
+// ShowError for the tests: it keeps every text the user would have been shown, in order.
+std::vector<std::string>& ShownErrors();
 
 namespace fake {
 
