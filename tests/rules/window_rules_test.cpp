@@ -1,9 +1,11 @@
-// The main window's rules that need no window: the address-bar chain, the shell names and the placement.
+// The main window's rules that need no window: the address-bar chain, the address bar's text, the
+// command line and the placement.
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <tuple>
 
 #include "Unit1Rules.h"
 
@@ -30,75 +32,67 @@ TEST(AddressBarChain, FollowsTheFirstDirectChildOfEachClass) {
                              {6, 5, "Edit"}};
     const Windows workerA = {{12, 1, "WorkerA"}, {13, 12, "ReBarWindow32"}, {14, 13, "ComboBoxEx32"},
                              {15, 14, "ComboBox"}, {16, 15, "Edit"}};
-    const Windows belowReBar(workerW.begin() + 2, workerW.end());
     std::vector<std::pair<Windows, int>> rows = {
         {workerW, 6}, {workerA, 16}, {workerW + workerA, 6},
-        {Windows{{7, 1, "WorkerW"}} + workerW + workerA, 0},  // the first WorkerW leads nowhere
-        // ReBarWindow32 is a grandchild of WorkerW, not a child.
-        {Windows{{2, 1, "WorkerW"}, {8, 2, "Static"}, {3, 8, "ReBarWindow32"}} + belowReBar, 0}};
-    for (std::size_t missing = 1; missing < workerW.size(); ++missing) {  // no step after the first has an alternative
-        rows.push_back({workerW + workerA, 0});
-        rows.back().first.erase(rows.back().first.begin() + missing);
+        {Windows{{7, 1, "WorkerW"}} + workerW + workerA, 0}};  // the first WorkerW leads nowhere
+    // A step that is only a grandchild fails, and no step after the first has an alternative.
+    for (std::size_t step = 1; step < workerW.size(); ++step) {
+        rows.push_back({workerW + workerA + Windows{{8, workerW[step].parent, "Static"}}, 0});
+        rows.back().first[step].parent = 8;
     }
-    for (std::size_t row = 0; row < rows.size(); ++row) {
-        const auto& [windows, edit] = rows[row];
+    for (const auto& [windows, edit] : rows) {
         const auto findChild = [&windows](win::WindowHandle parent, const char* className) {
             for (const Window& w : windows) {
                 if (Handle(w.parent) == parent && std::strcmp(w.className, className) == 0) return Handle(w.id);
             }
             return win::WindowHandle{};
         };
-        EXPECT_EQ(WalkAddressBarChain(Handle(1), findChild), edit != 0 ? Handle(edit) : nullptr) << row;
+        EXPECT_EQ(WalkAddressBarChain(Handle(1), findChild), edit != 0 ? Handle(edit) : nullptr) << windows.size();
     }
 }
 
-TEST(SpecialFolders, NamesTheWholeTextInAnyAsciiCase) {
-    for (const auto& [text, id] : std::vector<std::pair<const char*, int>>{
-             {"My Documents", 5}, {"mY dOCUMENTS", 5}, {"Desktop", 16}, {"DESKTOP", 16},
-             {"Desktop ", 0}, {"Desk", 0}, {"Control Panel", 0}, {"", 0}}) {
+// What the address bar shows is taken only as a full path or as a special folder's whole name.
+TEST(AddressBarText, IsAFullPathOrASpecialFolderInAnyAsciiCase) {
+    // Each text, whether it is a full path, and the id of the special folder it names (0 for none).
+    for (const auto& [text, full, id] : std::vector<std::tuple<const char*, bool, int>>{
+             {"C:\\", true, 0}, {"c:\\Data", true, 0}, {"D:/x", true, 0}, {"\\\\server\\share", true, 0},
+             {"\\\\?\\C:\\x", true, 0}, {"", false, 0}, {"Reports", false, 0}, {"C:", false, 0}, {"C:Data", false, 0},
+             {"\\Data", false, 0}, {"\\\\", false, 0}, {"\\\\\\x", false, 0}, {"1:\\x", false, 0},
+             {"My Documents", false, 5}, {"mY dOCUMENTS", false, 5}, {"Desktop", false, 16}, {"DESKTOP", false, 16},
+             {"Desktop ", false, 0}, {"Desk", false, 0}, {"Control Panel", false, 0}}) {
         const SpecialFolder* found = FindSpecialFolder(text);
-        EXPECT_EQ(found == nullptr ? 0 : found->id, id) << text;
+        EXPECT_EQ(std::pair(IsFullPath(text), found == nullptr ? 0 : found->id), std::pair(full, id)) << text;
     }
 }
 
 TEST(Placement, CopiesTheExplorerCornerOrCentresOnItsMonitor) {
-    const win::Rect primary{0, 0, 1280, 800}, right{1280, 0, 2304, 768}, left{-1024, 0, 0, 768}, above{0, -900, 1440, 0};
-    // Explorer's corner, the window's size and the corner it gets, on the monitor that holds Explorer.
-    for (const auto& [monitor, corner] : std::vector<std::pair<win::Rect, std::array<int, 6>>>{
-             {primary, {100, 50, 400, 100, 100, 50}}, {primary, {-20, 50, 400, 100, 0, 50}},
-             {primary, {100, -5, 400, 100, 100, 0}}, {primary, {0, 50, 400, 100, 0, 50}},
-             {primary, {50, 0, 400, 100, 50, 0}},
-             {primary, {0, 0, 400, 100, 440, 350}}, {primary, {-8, -8, 400, 100, 440, 350}},  // corner, maximised
-             {primary, {870, 50, 400, 100, 870, 50}}, {primary, {871, 50, 400, 100, 440, 350}},
-             {primary, {100, 690, 400, 100, 100, 690}}, {primary, {100, 691, 400, 100, 440, 350}},
-             {primary, {0, 0, 1285, 805, -2, -2}},
-             {right, {1400, 100, 400, 100, 1400, 100}}, {right, {1272, -8, 400, 100, 1592, 334}},
-             {right, {1400, 658, 400, 100, 1400, 658}}, {right, {1400, 659, 400, 100, 1592, 334}},
-             {left, {-900, 100, 400, 100, -900, 100}}, {left, {-1030, 100, 400, 100, -1024, 100}},
-             {left, {-1024, 0, 400, 100, -712, 334}}, {left, {-410, 100, 400, 100, -410, 100}},
-             {left, {-409, 100, 400, 100, -712, 334}},
-             {above, {100, -850, 400, 100, 100, -850}}, {above, {100, -109, 400, 100, 520, -500}}}) {
-        const auto [x, y, width, height, placedX, placedY] = corner;
-        const Point placed = PlaceMainWindow({x, y, x + width, y + height}, width, height, monitor);
-        EXPECT_EQ(std::pair(placed.left, placed.top), std::pair(placedX, placedY)) << x << "," << y << " " << width;
+    const win::Rect primary{0, 0, 1280, 800}, right{1280, 0, 2304, 768}, left{-1024, 0, 0, 768};
+    const win::Rect above{0, -900, 1440, 0};
+    // Explorer's corner and the corner a window of 400 x 100 gets, on the monitor that holds Explorer.
+    for (const auto& [monitor, corner] : std::vector<std::pair<win::Rect, std::array<int, 4>>>{
+             {primary, {100, 50, 100, 50}}, {primary, {-20, 50, 0, 50}}, {primary, {100, -5, 100, 0}},
+             {primary, {0, 50, 0, 50}}, {primary, {50, 0, 50, 0}}, {primary, {0, 0, 440, 350}},
+             {primary, {-8, -8, 440, 350}}, {primary, {870, 50, 870, 50}}, {primary, {871, 50, 440, 350}},
+             {primary, {100, 690, 100, 690}}, {primary, {100, 691, 440, 350}}, {right, {1400, 100, 1400, 100}},
+             {right, {1272, -8, 1592, 334}}, {right, {1400, 658, 1400, 658}}, {right, {1400, 659, 1592, 334}},
+             {left, {-900, 100, -900, 100}}, {left, {-1030, 100, -1024, 100}}, {left, {-1024, 0, -712, 334}},
+             {left, {-410, 100, -410, 100}}, {left, {-409, 100, -712, 334}}, {above, {100, -850, 100, -850}},
+             {above, {100, -109, 520, -500}}}) {
+        const auto [x, y, placedX, placedY] = corner;
+        const Point placed = PlaceMainWindow({x, y, x + 400, y + 100}, 400, 100, monitor);
+        EXPECT_EQ(std::pair(placed.left, placed.top), std::pair(placedX, placedY)) << x << "," << y;
     }
-}
-
-TEST(TargetFolder, OnlyAFullPathIsTaken) {
-    for (const char* text : {"C:\\", "c:\\Data", "D:/x", "\\\\server\\share", "\\\\?\\C:\\x"}) EXPECT_TRUE(IsFullPath(text)) << text;
-    for (const char* text : {"", "Reports", "Desktop", "C:", "C:Data", "\\Data", "\\\\", "\\\\\\x", "1:\\x"}) {
-        EXPECT_FALSE(IsFullPath(text)) << text;
-    }
+    // A window larger than its monitor is centred all the same.
+    const Point placed = PlaceMainWindow({0, 0, 1285, 805}, 1285, 805, primary);
+    EXPECT_EQ(std::pair(placed.left, placed.top), std::pair(-2, -2));
 }
 
 TEST(StartAction, OnlyTheArgumentsRegisterAndUnregisterAskForAnything) {
     for (const auto& [line, action] : std::vector<std::pair<const char*, StartAction>>{
-             {"\"C:\\My Tools\\Quillet.exe\"", StartAction::Run}, {"Quillet.exe", StartAction::Run},
-             {"\"C:\\Q\\Quillet.exe\" /register", StartAction::Register},
-             {"Quillet.exe  /UNREGISTER  ", StartAction::Unregister},
-             {"C:\\My Tools\\Quillet.exe /register", StartAction::Run},  // an unquoted blank: "Tools\\..." is the argument
-             {"Quillet.exe /register now", StartAction::Run}, {"Quillet.exe -register", StartAction::Run},
-             {"\"/register\"", StartAction::Run}}) {
+             {"Quillet.exe", StartAction::Run}, {"\"C:\\My Tools\\Quillet.exe\" /register", StartAction::Register},
+             {"Quillet.exe  /UNREGISTER  ", StartAction::Unregister}, {"\"/register\"", StartAction::Run},
+             {"C:\\My Tools\\Quillet.exe /register", StartAction::Run},  // unquoted: "Tools\\..." is the argument
+             {"Quillet.exe /register now", StartAction::Run}, {"Quillet.exe -register", StartAction::Run}}) {
         EXPECT_EQ(ActionFromCommandLine(line), action) << line;
     }
 }

@@ -2,17 +2,14 @@
 // unchanged. Every entry read must be one HistoryEntryProblem accepts; and since any such entry, and
 // any settings, can be read from some file, this covers every history and settings the program keeps.
 #include <cstdint>
-#include <string>
-#include <vector>
 
 #include "Optionsloadsave.h"
 #include "fake_system.h"
 #include "require.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string path = "C:\\Program Files\\Quillet\\QuilletOptions.dat";
     fake::Reset();
-    fake::AddFile(path, std::string(reinterpret_cast<const char*>(data), size));
+    fake::AddFile(OptionsFileName(), std::string(reinterpret_cast<const char*>(data), size));
     const std::vector<std::string> history = LoadOptions();
     for (const std::string& entry : history) Require(!HistoryEntryProblem(entry), "an entry read cannot be stored");
     const OptionSettingsRecord settings = OptionSettings;
