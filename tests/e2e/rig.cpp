@@ -4,7 +4,6 @@
 #include <shlobj.h>
 
 #include <algorithm>
-#include <array>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -40,10 +39,7 @@ std::string SortedList(std::vector<std::string> items) {
 // A file's bytes as printed: quoted with those beyond ASCII as \xHH, or by size and hash
 // when too long to read.
 std::string Shown(const std::string& bytes) {
-    if (bytes.size() > 400) {
-        return Format("%lu bytes, hash %08lx", static_cast<unsigned long>(bytes.size()),
-                      static_cast<unsigned long>(std::hash<std::string>{}(bytes)));
-    }
+    if (bytes.size() > 400) return Format("%zu bytes, hash %08zx", bytes.size(), std::hash<std::string>{}(bytes));
     std::string shown;
     for (const unsigned char c : bytes) shown += c < 0x80 ? std::string(1, static_cast<char>(c)) : Format("\\x%02X", c);
     return Quoted(shown);
@@ -68,7 +64,7 @@ int ScreenDpi() {
 }
 
 // A text value under the key of the entries in the menu of a folder's background.
-std::string ShellValue(const std::wstring& key, const wchar_t* name) {
+std::string ShellValue(const std::wstring& key, const wchar_t* name = nullptr) {
     const std::wstring path = L"Software\\Classes\\Directory\\Background\\shell" + key;
     HKEY opened = nullptr;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return "no key";
@@ -121,8 +117,8 @@ HWND FindUnder(HWND parent, const std::function<bool(HWND)>& match) {
     return nullptr;
 }
 
-// A visible top-level window of the process with exactly this caption, other than `except`.
-// The caption is kept by the window manager, so no message goes to the other process.
+// A visible top-level window of the process with exactly this caption or class, other than
+// `except`. The caption is kept by the window manager, so no message goes to the other process.
 HWND FindTopWindow(DWORD processId, const std::string& caption, HWND except = nullptr) {
     return FindUnder(nullptr, [&](HWND window) {
         DWORD owner = 0;
@@ -260,6 +256,21 @@ bool HoldFile(const fs::path& path, DWORD ms) {
            CreateTimerQueueTimer(&timer, nullptr, LetGo, file, ms, 0, WT_EXECUTEONLYONCE);
 }
 
+// Starts a program with this command line and current folder (the driver's when null). A Linux
+// program under Wine may come without a process handle.
+bool Spawn(const wchar_t* program, std::wstring commandLine, const wchar_t* current, win32::UniqueHandle& process,
+           DWORD& id) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION created{};
+    if (!CreateProcessW(program, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, current, &startup, &created))
+        return false;
+    CloseHandle(created.hThread);
+    process.reset(created.hProcess);
+    id = created.dwProcessId;
+    return true;
+}
+
 // Starts Quillet as the set-up says (as the shell does: its path quoted, its folder current)
 // and waits for its first tick: that makes the window topmost and then looks up the address
 // bar in the same handler, so the steps start once the handler is done (or waits in the box
@@ -271,16 +282,7 @@ std::string Launch(Scene& scene, const std::string& arguments = "") {
     std::wstring commandLine = start == ByName ? L"Quillet.exe" : start == Unquoted ? exe : L"\"" + exe + L"\"";
     if (!arguments.empty()) commandLine += L" " + Wide(arguments);
     const fs::path current = start == ByName ? scene.root : scene.programFolder;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION created{};
-    if (!CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, current.c_str(), &startup,
-                        &created)) {
-        return "start " + Utf8(exe);
-    }
-    win32::UniqueHandle thread(created.hThread);
-    scene.process.reset(created.hProcess);
-    scene.processId = created.dwProcessId;
+    if (!Spawn(exe.c_str(), commandLine, current.c_str(), scene.process, scene.processId)) return "start " + Utf8(exe);
     if (!arguments.empty()) return "";
     // Its caption changes when it goes to the desktop.
     const auto shown = [&] {
@@ -329,6 +331,24 @@ bool CloseQuillet(Scene& scene) {
     if (!scene.Running()) return true;
     PostMessageW(scene.main, WM_CLOSE, 0, 0);
     return WaitUntil([&] { return !scene.Running(); }, CloseMs);
+}
+
+// Saved from the X screen by ImageMagick's import, after a moment for the window to paint.
+// Under Wine a Linux program cannot be waited for, but import grabs the screen before it writes.
+bool SavePicture(HWND window, const std::string& name) {
+    const char* folder = std::getenv("QUILLET_SCREENSHOTS");
+    if (folder == nullptr) return true;
+    WaitUntil([] { return false; }, 300);
+    RECT shown{};
+    GetWindowRect(window, &shown);
+    const std::string file = Format("%s/%s-%d.png", folder, name.c_str(), ScreenDpi());
+    const std::wstring command =
+        Wide(Format("/bin/sh -c \"import -window root -crop %ldx%ld%+ld%+ld '%s'\"", shown.right - shown.left,
+                    shown.bottom - shown.top, shown.left, shown.top, file.c_str()));
+    win32::UniqueHandle process;
+    DWORD id = 0;
+    return Spawn(nullptr, command, nullptr, process, id) &&
+           WaitUntil([&] { return fs::exists(L"Z:" + Wide(file)); }, 10000);
 }
 
 Step Act(std::string what, std::function<bool(Scene&)> run) {
@@ -388,11 +408,11 @@ Scene::~Scene() {
     if (Running() && TerminateProcess(process.get(), 0xDEAD)) WaitUntil([this] { return !Running(); }, CloseMs);
 }
 
-void RunScenario(const Scenario& scenario, const fs::path& work, Tally& tally) {
-    const auto print = [&](bool ok, const std::string& what, std::string seen) {
-        ++(ok ? tally.passed : tally.failed);
-        seen = ok || seen.empty() ? "" : "; saw " + seen;
-        std::string line = Format("%s %s: ", ok ? "PASS" : "FAIL", scenario.name.c_str()) + what + seen;
+void RunScenario(const Scenario& scenario, const fs::path& work, int& passed, int& failed) {
+    const auto print = [&](bool ok, const std::string& what, const std::string& seen) {
+        ++(ok ? passed : failed);
+        std::string line = Format("%s %s: ", ok ? "PASS" : "FAIL", scenario.name.c_str()) + what;
+        if (!ok && !seen.empty()) line += "; saw " + seen;
         // Line ends shown, so that a wrong one can be seen.
         for (std::size_t at = 0; (at = line.find_first_of("\r\n", at)) != std::string::npos; at += 2) {
             line.replace(at, 1, line[at] == '\r' ? "\\r" : "\\n");
@@ -404,8 +424,8 @@ void RunScenario(const Scenario& scenario, const fs::path& work, Tally& tally) {
     fs::remove_all(DesktopTopFolder(), ignored);  // left by a run that was cut short
     Scene scene;
     scene.setup = scenario.setup;
-    if (const std::string failed = Open(scene, work / Wide(scenario.name)); !failed.empty()) {
-        return print(false, "set-up: " + failed, {});
+    if (const std::string error = Open(scene, work / Wide(scenario.name)); !error.empty()) {
+        return print(false, "set-up: " + error, {});
     }
     for (const Step& step : scenario.steps) {
         std::string seen;
@@ -488,32 +508,8 @@ Step Hang(DWORD ms) {
     return Act(Format("the stand-in answers nothing for %lu ms", ms), [ms](Scene&) { return Sleep(ms), true; });
 }
 
-// Taken from the X screen by ImageMagick's import, after a moment for the window to paint. Under
-// Wine a Linux program cannot be waited for, but import grabs the screen before it writes.
-Step Screenshot(const std::string& window, const std::string& name) {
-    return Act("save a picture of " + window, [=](Scene& scene) {
-        const char* folder = std::getenv("QUILLET_SCREENSHOTS");
-        if (folder == nullptr) return true;
-        WaitUntil([] { return false; }, 300);
-        RECT shown{};
-        GetWindowRect(Find(scene, window, ShowMs), &shown);
-        const std::string file = Format("%s/%s-%d.png", folder, name.c_str(), ScreenDpi());
-        std::wstring command =
-            Wide(Format("/bin/sh -c \"import -window root -crop %ldx%ld%+ld%+ld '%s'\"", shown.right - shown.left,
-                        shown.bottom - shown.top, shown.left, shown.top, file.c_str()));
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION created{};
-        if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &created)) {
-            return false;
-        }
-        const win32::UniqueHandle process(created.hProcess), thread(created.hThread);
-        return WaitUntil([&] { return fs::exists(L"Z:" + Wide(file)); }, 10000);
-    });
-}
-
 Step ExpectWindow(const std::string& window, At at, POINT offset) {
-    static const char* const Origins[] = {"the screen's corner", "the stand-in's corner", "the main window's corner",
+    static const char* const Origins[] = {"the screen's corner", "the stand-in's corner",
                                           "the centre of the stand-in's monitor"};
     const std::string expected = Format("(%ld, %ld)", offset.x, offset.y);
     return Expect(window + " at " + Origins[static_cast<int>(at)] + " + " + expected, expected, [=](Scene& scene) {
@@ -521,7 +517,6 @@ Step ExpectWindow(const std::string& window, At at, POINT offset) {
         RECT bounds{}, origin{};
         GetWindowRect(target, &bounds);
         if (at == At::StandIn) GetWindowRect(scene.standIn.get(), &origin);
-        if (at == At::MainWindow) GetWindowRect(scene.main, &origin);
         const RECT monitor = MonitorOf(scene.standIn.get());
         const int centreLeft = monitor.left + (monitor.right - monitor.left - (bounds.right - bounds.left)) / 2;
         const int centreTop = monitor.top + (monitor.bottom - monitor.top - (bounds.bottom - bounds.top)) / 2;
@@ -537,7 +532,7 @@ Step ExpectLayout(const std::string& window, const Layout& layout) {
     const auto area = [](long width, long height) { return Format("client area %ld x %ld", width, height); };
     const std::string expected = area(scale(layout.window.clientWidth), scale(layout.window.clientHeight));
     const std::string what = Format("%s at %d dpi: ", window.c_str(), dpi) + expected;
-    return Expect(what + ", every control in place, no caption clipped", expected, [=](Scene& scene) {
+    const Step check = Expect(what + ", every control in place, no caption clipped", expected, [=](Scene& scene) {
         const HWND form = Find(scene, window, ShowMs);
         RECT client{};
         GetClientRect(form, &client);
@@ -576,6 +571,11 @@ Step ExpectLayout(const std::string& window, const Layout& layout) {
         ReleaseDC(nullptr, screen);
         return seen;
     });
+    return {check.what, [=](Scene& scene, std::string& seen) {
+                if (!check.run(scene, seen)) return false;
+                seen = "no picture saved";
+                return SavePicture(Find(scene, window), layout.picture);
+            }};
 }
 
 Step ExpectShown(const std::string& window, bool shown) {
@@ -618,8 +618,7 @@ Step ExpectFocus(const std::string& button) {
 }
 
 Step ExpectTree(std::vector<std::string> folders, In where) {
-    static const char* const Places[] = {"the Explorer folder", "the desktop's \"Quillet e2e\"",
-                                         "the scenario's folder"};
+    static const char* const Places[] = {"the Explorer folder", "the desktop's folder", "the scenario's folder"};
     const std::string expected = SortedList(folders);
     return Expect(Places[static_cast<int>(where)] + (" holds " + expected), expected, [where](Scene& scene) {
         return ListTree(where == In::Explorer  ? scene.explorerFolder
@@ -648,13 +647,13 @@ Step ExpectMenuEntry(bool present) {
         present ? R"(Make folders here with Quillet | "PROGRAM" | "PROGRAM")" : "no key | no key | no key";
     return Expect("Explorer's menu: entry, icon, command " + entry + "; others kept", entry + "; others kept",
                   [](Scene& scene) {
-                      std::string seen = ShellValue(L"\\Quillet", nullptr) + " | " + ShellValue(L"\\Quillet", L"Icon") +
-                                         " | " + ShellValue(L"\\Quillet\\command", nullptr);
+                      std::string seen = ShellValue(L"\\Quillet") + " | " + ShellValue(L"\\Quillet", L"Icon") + " | " +
+                                         ShellValue(L"\\Quillet\\command");
                       const std::string program = PathText(scene.programFolder / L"Quillet.exe");
                       for (std::size_t at; (at = seen.find(program)) != std::string::npos;) {
                           seen.replace(at, program.size(), "PROGRAM");
                       }
-                      return seen + (ShellValue(L"", nullptr) != "no key" ? "; others kept" : "; others gone");
+                      return seen + (ShellValue(L"") != "no key" ? "; others kept" : "; others gone");
                   });
 }
 

@@ -11,7 +11,6 @@
 #include <functional>
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "toolkit.h"
@@ -47,9 +46,11 @@ struct Part {
     int beside = 0;
     bool wordWrap = false;
 };
+// A window's layout table, and the name its picture is saved under.
 struct Layout {
     ui::Form::CreateArgs window;
     std::vector<Part> parts;
+    std::string picture;
 };
 
 // One scenario's world: its own copy of Quillet (so its own options file), a folder for the
@@ -80,11 +81,8 @@ struct Scenario {
     std::vector<Step> steps;
 };
 
-struct Tally {
-    int passed = 0, failed = 0;
-};
-
-void RunScenario(const Scenario& scenario, const fs::path& work, Tally& tally);
+// Runs the scenario in its own folder under `work`; adds its checks to `passed` and `failed`.
+void RunScenario(const Scenario& scenario, const fs::path& work, int& passed, int& failed);
 std::vector<Scenario> AllScenarios();
 
 std::wstring Wide(const std::string& text);
@@ -94,6 +92,8 @@ std::string Utf8(const std::wstring& text);
 // Polls until `ready` holds or the time is up, handling the driver's messages meanwhile:
 // Quillet reads the stand-in's address bar with WM_GETTEXT, which this thread must answer.
 bool WaitUntil(const std::function<bool()>& ready, DWORD timeoutMs);
+// Every monitor's rectangle, the primary one first.
+std::vector<RECT> Monitors();
 
 // Window names for the factories: Quillet's main window whatever its caption, and its other
 // windows by their captions.
@@ -101,15 +101,16 @@ inline const std::string Main = "the main window";
 inline const std::string ErrorBox = "Quillet error", Warning = "Quillet warning", OptionsDialog = "Options";
 inline const std::string InfoBox = "Quillet";  // a box; the main window is never taken for it
 inline const std::string Menu = "#32768";      // an open menu, by its class
-// The one folder a scenario may make on the desktop.
-inline const std::string DesktopTop = "Quillet e2e";
-enum class At { Screen, StandIn, MainWindow, Centre };
+// The one folder a scenario may make on the desktop, which Wine's prefixes share: named by the
+// process, so that runs side by side do not remove each other's.
+inline const std::string DesktopTop = Format("Quillet e2e %lu", GetCurrentProcessId());
+// Where a window is expected: from the screen's corner, from the stand-in's, or as an offset
+// from the centre of the stand-in's monitor.
+enum class At { Screen, StandIn, Centre };
 enum class Edge { Right, Bottom };
 // The scenario's Explorer folder, the desktop's DesktopTop (which each scenario removes before
 // and after), or the scenario's own folder with the program's and the Explorer folder in it.
 enum class In { Explorer, Desktop, Scenario };
-// Every monitor's rectangle, the primary one first.
-std::vector<RECT> Monitors();
 
 // As a person types with automatic <> completion: a '>' already under the caret is stepped over.
 Step Type(const std::string& text);
@@ -130,14 +131,11 @@ Step Restart(const std::string& arguments = "");
 Step PutFile(const std::string& path, const std::string& bytes);  // relative to the scenario's folder
 // The driver handles no message for that long, as a hung Explorer window.
 Step Hang(DWORD ms);
-// Saves a picture of the window as FOLDER/NAME-DPI.png when the environment names a Linux
-// FOLDER in QUILLET_SCREENSHOTS; nothing otherwise.
-Step Screenshot(const std::string& window, const std::string& name);
 
-// At::Centre is the centre of the stand-in's monitor.
 Step ExpectWindow(const std::string& window, At at, POINT offset = {});
 // The client area and every control where the layout puts them at the screen's DPI, and each
-// caption, measured in its font at that DPI, inside its control.
+// caption, measured in its font at that DPI, inside its control. Then saves a picture of the
+// window as FOLDER/PICTURE-DPI.png when the environment names a Linux FOLDER in QUILLET_SCREENSHOTS.
 Step ExpectLayout(const std::string& window, const Layout& layout);
 Step ExpectShown(const std::string& window, bool shown = true);
 // Exactly the buttons with these captions are checked.
