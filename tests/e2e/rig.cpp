@@ -1,4 +1,10 @@
-#include "rig.h"
+// The end-to-end rig, compiled into the end-to-end driver (main.cpp) and the benchmark's driver.
+// A scenario is data: a set-up and a list of steps from the factories at the end. The runner
+// prints a PASS or FAIL line per check; an action is printed only when it fails, and then ends
+// its scenario, since the steps after it build on it.
+// Text is UTF-8 in std::string and UTF-16 only at the wide Win32 calls, so that nothing here
+// depends on the ANSI code page.
+#include <windows.h>
 
 #include <commctrl.h>
 #include <shlobj.h>
@@ -7,16 +13,137 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
+#include <optional>
+#include <string>
+#include <vector>
 
-namespace {
+#include "toolkit.h"
+#include "win32/win32_handles.h"
+
+namespace fs = std::filesystem;
 
 constexpr DWORD StartMs = 10000;
 // For a window, a box, a keystroke's effect, a folder or a file to show, or a message's answer;
 // also the bound on the first tick, which is due 100 ms after the start.
 constexpr DWORD ShowMs = 3000;
 constexpr DWORD CloseMs = 5000;
+
+std::wstring Wide(const std::string& text) {
+    return fs::path(std::u8string(text.begin(), text.end())).wstring();
+}
+
+std::string Utf8(const std::wstring& text) {
+    const std::u8string bytes = fs::path(text).u8string();
+    return {bytes.begin(), bytes.end()};
+}
+
+// printf into a bounded buffer (MinGW's own printf, which knows %zu); user text only ever goes in as a
+// %s argument.
+[[gnu::format(gnu_printf, 1, 2)]] std::string Format(const char* format, ...) {
+    char text[1024];
+    va_list arguments;
+    va_start(arguments, format);
+    std::vsnprintf(text, sizeof text, format, arguments);
+    va_end(arguments);
+    return text;
+}
+
+// Polls until `ready` holds or the time is up, handling the driver's messages meanwhile:
+// Quillet reads the stand-in's address bar with WM_GETTEXT, which this thread must answer.
+bool WaitUntil(const std::function<bool()>& ready, DWORD timeoutMs) {
+    constexpr DWORD PollMs = 10;
+    for (const DWORD start = GetTickCount();;) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+        if (ready()) return true;
+        if (GetTickCount() - start >= timeoutMs) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, PollMs, QS_ALLINPUT);
+    }
+}
+
+struct Setup {
+    // How the shell, a console or a shortcut without quotes starts Quillet: ByName runs
+    // "Quillet.exe" with the scenario's folder as the current one.
+    enum class Start { Quoted, Unquoted, ByName };
+    RECT standIn = {200, 150, 1000, 650};
+    // The bytes of QuilletOptions.dat to put beside the program; none: no file.
+    std::optional<std::string> options{};
+    // How long the driver holds that file open without sharing from Quillet's start.
+    DWORD holdOptionsMs = 0;
+    bool addressBar = true;
+    // Made in the scenario's folder; the address bar shows its full path unless barText is given.
+    std::string folder = "Explorer Folder";
+    std::string barText{};
+    std::string program = "Program";
+    std::vector<std::string> made{};  // folders made beforehand, relative to the scenario's folder
+    Start start = Start::Quoted;
+};
+
+// A control as its window's layout table describes it. `beside` is what the control draws
+// next to its caption (a check box, a frame), in pixels at 96 dpi.
+struct Part {
+    const char* className;
+    ui::Bounds bounds;
+    const char* caption = "";
+    ui::Font font{};
+    int beside = 0;
+    bool wordWrap = false;
+};
+
+// One scenario's world: its own copy of Quillet (so its own options file), a folder for the
+// stand-in Explorer window to show, that window in front and Quillet started beside it.
+struct Scene {
+    Setup setup;
+    fs::path root, programFolder, explorerFolder;
+    win32::UniqueWindow standIn;
+    win32::UniqueHandle process;
+    DWORD processId = 0;
+    HWND main = nullptr, combo = nullptr;
+    long long topmostMs = -1;  // from the window showing to WS_EX_TOPMOST; -1: never
+
+    bool Running() const { return process && WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT; }
+    // A Quillet that does not end is terminated, so that it cannot disturb the next scenario.
+    ~Scene() {
+        if (Running() && TerminateProcess(process.get(), 0xDEAD)) WaitUntil([this] { return !Running(); }, CloseMs);
+    }
+};
+
+struct Step {
+    std::string what;
+    std::function<bool(Scene& scene, std::string& seen)> run;
+    bool check = true;
+};
+
+struct Scenario {
+    std::string name;
+    Setup setup;
+    std::vector<Step> steps;
+};
+
+// Window names for the factories: Quillet's main window whatever its caption, and its other
+// windows by their captions.
+inline const std::string Main = "the main window";
+inline const std::string ErrorBox = "Quillet error", Warning = "Quillet warning", OptionsDialog = "Options";
+inline const std::string InfoBox = "Quillet";  // a box; the main window is never taken for it
+inline const std::string Menu = "#32768";      // an open menu, by its class
+inline const std::string NotShown = "not shown";
+// The one folder a scenario may make on the desktop, which Wine's prefixes share: named by the
+// process, so that runs side by side do not remove each other's.
+inline const std::string DesktopTop = Format("Quillet e2e %lu", GetCurrentProcessId());
+// Where a window is expected: from the screen's corner, from the stand-in's, or as an offset
+// from the centre of the stand-in's monitor.
+enum class At { Screen, StandIn, Centre };
+enum class Edge { Right, Bottom };
+// The scenario's Explorer folder, the desktop's DesktopTop (which each scenario removes before
+// and after), or the scenario's own folder with the program's and the Explorer folder in it.
+enum class In { Explorer, Desktop, Scenario };
+
+namespace {
+
 constexpr int MessageTextId = 0xFFFF;  // the text of a message box
 constexpr const wchar_t* StandInClasses[] = {L"CabinetWClass", L"WorkerW", L"ReBarWindow32"};
 constexpr const wchar_t* AddressBarChain[] = {L"WorkerW", L"ReBarWindow32", L"ComboBoxEx32", L"ComboBox", L"Edit"};
@@ -25,14 +152,18 @@ std::string PathText(fs::path path) {
     return Utf8(path.make_preferred().wstring());
 }
 
+// In double quotes, with line ends shown, so that a wrong one can be seen.
 std::string Quoted(const std::string& text) {
-    return "\"" + text + "\"";
+    std::string quoted = "\"";
+    for (const char c : text) quoted += c == '\r' ? "\\r" : c == '\n' ? "\\n" : std::string(1, c);
+    return quoted + "\"";
 }
 
+// Sorted and quoted, between braces.
 std::string SortedList(std::vector<std::string> items) {
     std::sort(items.begin(), items.end());
     std::string joined;
-    for (const std::string& item : items) joined += (joined.empty() ? "" : ", ") + item;
+    for (const std::string& item : items) joined += (joined.empty() ? "" : ", ") + Quoted(item);
     return "{" + joined + "}";
 }
 
@@ -49,11 +180,6 @@ RECT MonitorOf(HWND window) {
     MONITORINFO info{sizeof info, {}, {}, 0};
     GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info);
     return info.rcMonitor;
-}
-
-BOOL CALLBACK AddMonitor(HMONITOR, HDC, RECT* bounds, LPARAM monitors) {
-    reinterpret_cast<std::vector<RECT>*>(monitors)->push_back(*bounds);
-    return TRUE;
 }
 
 int ScreenDpi() {
@@ -81,15 +207,6 @@ fs::path DesktopTopFolder() {
     return fs::path(path) / Wide(DesktopTop);
 }
 
-// Every folder under `root`, as relative paths with backslashes.
-std::string ListTree(const fs::path& root) {
-    std::vector<std::string> folders;
-    std::error_code error;
-    for (auto it = fs::recursive_directory_iterator(root, error); !error && it != fs::end(it); it.increment(error))
-        if (it->is_directory()) folders.push_back(PathText(fs::relative(it->path(), root)));
-    return SortedList(folders);
-}
-
 // Sent with a time-out, so that a hung program cannot hold the driver; 0 when unanswered.
 LRESULT Ask(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
     DWORD_PTR result = 0;
@@ -99,10 +216,8 @@ LRESULT Ask(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
 
 // Asked with WM_GETTEXT, which also reaches other processes' controls.
 std::string WindowText(HWND window) {
-    const auto length = static_cast<std::size_t>(Ask(window, WM_GETTEXTLENGTH));
-    std::wstring text(length + 1, L'\0');
-    text.resize(
-        std::min<std::size_t>(length, Ask(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]))));
+    wchar_t text[1024] = L"";
+    Ask(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text));
     return Utf8(text);
 }
 
@@ -123,11 +238,11 @@ HWND FindTopWindow(DWORD processId, const std::string& caption, HWND except = nu
     return FindUnder(nullptr, [&](HWND window) {
         DWORD owner = 0;
         GetWindowThreadProcessId(window, &owner);
-        if (owner != processId || !IsWindowVisible(window) || window == except) return false;
         wchar_t text[256] = L"", className[64] = L"";
         GetWindowTextW(window, text, 256);
         GetClassNameW(window, className, 64);
-        return Utf8(text) == caption || Utf8(className) == caption;
+        const bool named = Utf8(text) == caption || Utf8(className) == caption;
+        return named && owner == processId && IsWindowVisible(window) && window != except;
     });
 }
 
@@ -202,11 +317,11 @@ void ShowStandIn(Scene& scene, const std::string& barText) {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_USEREX_CLASSES};
     InitCommonControlsEx(&controls);
-    for (std::size_t at = 0; at < scene.standInClasses.size(); ++at) {
-        WNDCLASSW windowClass{0,       DefWindowProcW, 0,       0,       instance,
-                              nullptr, nullptr,        nullptr, nullptr, StandInClasses[at]};
+    // Registered for the life of the driver: the second time round this fails, harmlessly.
+    for (const wchar_t* name : StandInClasses) {
+        WNDCLASSW windowClass{0, DefWindowProcW, 0, 0, instance, nullptr, nullptr, nullptr, nullptr, name};
         windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-        scene.standInClasses[at].reset(RegisterClassW(&windowClass));
+        RegisterClassW(&windowClass);
     }
     const RECT& bounds = scene.setup.standIn;
     const int width = bounds.right - bounds.left, height = bounds.bottom - bounds.top;
@@ -258,12 +373,11 @@ bool HoldFile(const fs::path& path, DWORD ms) {
 
 // Starts a program with this command line and current folder (the driver's when null). A Linux
 // program under Wine may come without a process handle.
-bool Spawn(const wchar_t* program, std::wstring commandLine, const wchar_t* current, win32::UniqueHandle& process,
-           DWORD& id) {
+bool Spawn(const wchar_t* program, std::wstring line, const wchar_t* current, win32::UniqueHandle& process, DWORD& id) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION created{};
-    if (!CreateProcessW(program, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, current, &startup, &created))
+    if (!CreateProcessW(program, &line[0], nullptr, nullptr, FALSE, 0, nullptr, current, &startup, &created))
         return false;
     CloseHandle(created.hThread);
     process.reset(created.hProcess);
@@ -308,11 +422,8 @@ std::string Open(Scene& scene, const fs::path& root) {
     wchar_t driver[MAX_PATH] = L"";
     GetModuleFileNameW(nullptr, driver, MAX_PATH);
     std::error_code error;
-    std::vector<fs::path> folders{scene.programFolder, scene.explorerFolder};
-    for (const std::string& made : setup.made) folders.push_back(root / Wide(made));
-    for (const fs::path& folder : folders) {
-        if (!error) fs::create_directories(folder, error);
-    }
+    for (const std::string& made : setup.made) fs::create_directories(root / Wide(made), error);
+    for (const fs::path& folder : {scene.explorerFolder, scene.programFolder}) fs::create_directories(folder, error);
     for (const wchar_t* file : {L"Quillet.exe", L"Help_Quillet.htm"})
         if (!error) fs::copy_file(fs::path(driver).parent_path() / file, scene.programFolder / file, error);
     if (error) return "make the folders and copy the program into " + PathText(scene.programFolder);
@@ -365,68 +476,29 @@ Step Expect(std::string what, std::string expected, std::function<std::string(Sc
 
 }  // namespace
 
-std::wstring Wide(const std::string& text) {
-    return fs::path(std::u8string(text.begin(), text.end())).wstring();
+// The monitor right or left of the primary one, which is at the origin; none without one.
+std::optional<RECT> SecondMonitor() {
+    const int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    const POINT beside{left < 0 ? left : GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN)};
+    MONITORINFO info{sizeof info, {}, {}, 0};
+    if (!GetMonitorInfoW(MonitorFromPoint(beside, MONITOR_DEFAULTTONULL), &info)) return std::nullopt;
+    return info.rcMonitor;
 }
 
-std::string Utf8(const std::wstring& text) {
-    const std::u8string bytes = fs::path(text).u8string();
-    return {bytes.begin(), bytes.end()};
-}
-
-std::string Format(const char* format, ...) {
-    char text[1024];
-    va_list arguments;
-    va_start(arguments, format);
-    std::vsnprintf(text, sizeof text, format, arguments);
-    va_end(arguments);
-    return text;
-}
-
-std::vector<RECT> Monitors() {
-    std::vector<RECT> monitors;
-    EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&monitors));
-    // The primary monitor is the one at the origin.
-    std::stable_partition(monitors.begin(), monitors.end(),
-                          [](const RECT& bounds) { return bounds.left == 0 && bounds.top == 0; });
-    return monitors;
-}
-
-bool WaitUntil(const std::function<bool()>& ready, DWORD timeoutMs) {
-    constexpr DWORD PollMs = 10;
-    for (const DWORD start = GetTickCount();;) {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-        if (ready()) return true;
-        if (GetTickCount() - start >= timeoutMs) return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, PollMs, QS_ALLINPUT);
-    }
-}
-
-// A Quillet that does not end is terminated, so that it cannot disturb the next scenario.
-Scene::~Scene() {
-    if (Running() && TerminateProcess(process.get(), 0xDEAD)) WaitUntil([this] { return !Running(); }, CloseMs);
-}
-
+// Runs the scenario in its own folder under `work`; adds its checks to `passed` and `failed`.
 void RunScenario(const Scenario& scenario, const fs::path& work, int& passed, int& failed) {
     const auto print = [&](bool ok, const std::string& what, const std::string& seen) {
         ++(ok ? passed : failed);
-        std::string line = Format("%s %s: ", ok ? "PASS" : "FAIL", scenario.name.c_str()) + what;
-        if (!ok && !seen.empty()) line += "; saw " + seen;
-        // Line ends shown, so that a wrong one can be seen.
-        for (std::size_t at = 0; (at = line.find_first_of("\r\n", at)) != std::string::npos; at += 2) {
-            line.replace(at, 1, line[at] == '\r' ? "\\r" : "\\n");
-        }
-        std::printf("%s\n", line.c_str());
+        const std::string saw = ok || seen.empty() ? "" : "; saw " + seen;
+        std::printf("%s %s: %s%s\n", ok ? "PASS" : "FAIL", scenario.name.c_str(), what.c_str(), saw.c_str());
         std::fflush(stdout);
     };
     std::error_code ignored;
     fs::remove_all(DesktopTopFolder(), ignored);  // left by a run that was cut short
     Scene scene;
     scene.setup = scenario.setup;
-    if (const std::string error = Open(scene, work / Wide(scenario.name)); !error.empty()) {
-        return print(false, "set-up: " + error, {});
-    }
+    const std::string error = Open(scene, work / Wide(scenario.name));
+    if (!error.empty()) return print(false, "set-up: " + error, {});
     for (const Step& step : scenario.steps) {
         std::string seen;
         const bool ok = step.run(scene, seen);
@@ -437,16 +509,18 @@ void RunScenario(const Scenario& scenario, const fs::path& work, int& passed, in
     fs::remove_all(DesktopTopFolder(), ignored);
 }
 
+// As a person types with automatic <> completion: a '>' already under the caret is stepped over.
 Step Type(const std::string& text) {
     return Act("type " + text, [text](Scene& scene) { return TypeAsPerson(scene.combo, text); });
 }
 
-Step Press(WORD virtualKey, WORD modifier) {
+Step Press(WORD virtualKey, WORD modifier = 0) {
     return Act(Format("press virtual key 0x%02X with 0x%02X", virtualKey, modifier),
                [=](Scene&) { return SendKey(virtualKey, modifier); });
 }
 
-// Settled afterwards, so that the next step cannot overtake the click.
+// Posted, as a person's click does not wait for what it starts; settled afterwards, so that the
+// next step cannot overtake it.
 Step Click(const std::string& window, const std::string& button) {
     return Act("click " + Quoted(button) + " in " + window, [=](Scene& scene) {
         const HWND control = FindChild(Find(scene, window, ShowMs), "Button", button.c_str());
@@ -454,13 +528,14 @@ Step Click(const std::string& window, const std::string& button) {
     });
 }
 
+// With the mouse: Wine carries out a greyed item's key as if it were enabled and closes the
+// menu, whereas a click on a greyed item leaves the menu open, as on Windows.
 Step ClickLastMenuItem() {
     return Act("click the last item of the open menu", [](Scene& scene) {
         RECT menu{};
         GetWindowRect(Find(scene, Menu, ShowMs), &menu);
-        INPUT inputs[2] = {{INPUT_MOUSE, {}}, {INPUT_MOUSE, {}}};
-        inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-        inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+        INPUT inputs[2] = {{INPUT_MOUSE, {.mi = {0, 0, 0, MOUSEEVENTF_LEFTDOWN, 0, 0}}},
+                           {INPUT_MOUSE, {.mi = {0, 0, 0, MOUSEEVENTF_LEFTUP, 0, 0}}}};
         // Half an item above the menu's lower edge.
         const int y = menu.bottom - MulDiv(8, ScreenDpi(), 96);
         return menu.right > menu.left && SetCursorPos((menu.left + menu.right) / 2, y) &&
@@ -474,7 +549,8 @@ Step Move(const std::string& window, int x, int y) {
     });
 }
 
-// Quillet's outer size is measured on its window as it runs.
+// Moves the stand-in so that Quillet's window, at its corner, would end `gap` pixels from the
+// edge of the stand-in's monitor. Quillet's outer size is measured on its window as it runs.
 Step StandInNear(Edge edge, int gap) {
     return Act(Format("move the stand-in %d pixels from the edge", gap), [=](Scene& scene) {
         RECT quillet{};
@@ -487,58 +563,65 @@ Step StandInNear(Edge edge, int gap) {
 }
 
 Step CloseStandIn() {
-    return Act("close the stand-in Explorer window",
-               [](Scene& scene) { return DestroyWindow(scene.standIn.release()) != FALSE; });
+    return Act("close the stand-in", [](Scene& scene) { return DestroyWindow(scene.standIn.release()) != FALSE; });
 }
 
-Step Restart(const std::string& arguments) {
+// Closes Quillet if it still runs and starts it again from the same program folder, with
+// `arguments` (and then without waiting for a window).
+Step Restart(const std::string& arguments = "") {
     return Act("start Quillet again " + arguments, [arguments](Scene& scene) {
         return CloseQuillet(scene) && BringToFront(scene.standIn.get()) && Launch(scene, arguments).empty();
     });
 }
 
+// `path` is relative to the scenario's folder.
 Step PutFile(const std::string& path, const std::string& bytes) {
     return Act("write " + path, [=](Scene& scene) {
         return static_cast<bool>(std::ofstream(scene.root / Wide(path), std::ios::binary) << bytes);
     });
 }
 
-// A bare sleep on purpose: the stand-in's messages are this thread's.
+// The driver handles no message for that long, as a hung Explorer window: a bare sleep on
+// purpose, since the stand-in's messages are this thread's.
 Step Hang(DWORD ms) {
     return Act(Format("the stand-in answers nothing for %lu ms", ms), [ms](Scene&) { return Sleep(ms), true; });
 }
 
-Step ExpectWindow(const std::string& window, At at, POINT offset) {
+Step ExpectWindow(const std::string& window, At at, POINT offset = {}) {
     static const char* const Origins[] = {"the screen's corner", "the stand-in's corner",
                                           "the centre of the stand-in's monitor"};
     const std::string expected = Format("(%ld, %ld)", offset.x, offset.y);
     return Expect(window + " at " + Origins[static_cast<int>(at)] + " + " + expected, expected, [=](Scene& scene) {
-        const HWND target = Find(scene, window);
         RECT bounds{}, origin{};
-        GetWindowRect(target, &bounds);
-        if (at == At::StandIn) GetWindowRect(scene.standIn.get(), &origin);
+        if (!GetWindowRect(Find(scene, window), &bounds)) return std::string("no such window");
         const RECT monitor = MonitorOf(scene.standIn.get());
-        const int centreLeft = monitor.left + (monitor.right - monitor.left - (bounds.right - bounds.left)) / 2;
-        const int centreTop = monitor.top + (monitor.bottom - monitor.top - (bounds.bottom - bounds.top)) / 2;
-        if (at == At::Centre) origin = {centreLeft, centreTop, 0, 0};
-        const POINT corner{bounds.left - origin.left, bounds.top - origin.top};
-        return target != nullptr ? Format("(%ld, %ld)", corner.x, corner.y) : "no such window";
+        if (at == At::StandIn) GetWindowRect(scene.standIn.get(), &origin);
+        if (at == At::Centre) {
+            origin.left = monitor.left + (monitor.right - monitor.left - (bounds.right - bounds.left)) / 2;
+            origin.top = monitor.top + (monitor.bottom - monitor.top - (bounds.bottom - bounds.top)) / 2;
+        }
+        return Format("(%ld, %ld)", bounds.left - origin.left, bounds.top - origin.top);
     });
 }
 
-Step ExpectLayout(const std::string& window, const Layout& layout) {
+// The client area and every control where the window's layout table puts them at the screen's
+// DPI, and each caption, measured in its font at that DPI, inside its control. Then a picture of
+// the window is saved as FOLDER/PICTURE-DPI.png when the environment names a Linux FOLDER in
+// QUILLET_SCREENSHOTS.
+Step ExpectLayout(const std::string& window, const std::string& picture, const ui::Form::CreateArgs& table,
+                  const std::vector<Part>& parts) {
     const int dpi = ScreenDpi();
     const auto scale = [dpi](int length) { return MulDiv(length, dpi, 96); };
     const auto area = [](long width, long height) { return Format("client area %ld x %ld", width, height); };
-    const std::string expected = area(scale(layout.window.clientWidth), scale(layout.window.clientHeight));
+    const std::string expected = area(scale(table.clientWidth), scale(table.clientHeight));
     const std::string what = Format("%s at %d dpi: ", window.c_str(), dpi) + expected;
-    const Step check = Expect(what + ", every control in place, no caption clipped", expected, [=](Scene& scene) {
+    return Expect(what + ", every control in place, no caption clipped", expected, [=](Scene& scene) {
         const HWND form = Find(scene, window, ShowMs);
         RECT client{};
         GetClientRect(form, &client);
         std::string seen = area(client.right, client.bottom);
         const HDC screen = GetDC(nullptr);
-        for (const Part& part : layout.parts) {
+        for (const Part& part : parts) {
             const HWND control = FindChild(form, part.className, part.caption);
             const ui::Bounds& at = part.bounds;
             RECT place{};
@@ -547,67 +630,65 @@ Step ExpectLayout(const std::string& window, const Layout& layout) {
             // A combo box is as high as its edit field, which its font decides.
             const long height = part.className == std::string("ComboBox") ? scale(at.height) : place.bottom - place.top;
             const std::string name = "; " + std::string(part.className) + " " + Quoted(part.caption);
-            if (control == nullptr ||
-                std::array<long, 4>{place.left, place.top, place.right - place.left, height} !=
-                    std::array<long, 4>{scale(at.left), scale(at.top), scale(at.width), scale(at.height)}) {
-                seen +=
-                    name + Format(" at (%ld, %ld) %ld x %ld", place.left, place.top, place.right - place.left, height);
+            const std::string placed =
+                Format(" at (%ld, %ld) %ld x %ld", place.left, place.top, place.right - place.left, height);
+            if (control == nullptr || placed != Format(" at (%d, %d) %d x %d", scale(at.left), scale(at.top),
+                                                       scale(at.width), scale(at.height))) {
+                seen += name + placed;
             }
             const ui::Font& font = part.font;
             const win32::UniqueFont made(CreateFontW(scale(font.height), 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL,
                                                      font.italic, font.underline, 0, DEFAULT_CHARSET, 0, 0, 0, 0,
                                                      Wide(font.face).c_str()));
             const HGDIOBJ old = SelectObject(screen, made.get());
-            RECT text{0, 0, scale(at.width) - scale(part.beside), 0};
+            const int room = scale(at.width) - scale(part.beside);
+            RECT text{0, 0, room, 0};
             DrawTextW(screen, Wide(part.caption).c_str(), -1, &text,
                       DT_CALCRECT | (part.wordWrap ? DT_WORDBREAK : DT_SINGLELINE));
             SelectObject(screen, old);
             // A text's cell ends in the blank column and row that part it from the next letter
             // and line: those may fall outside the control without hiding anything.
-            if (text.right - 1 > scale(at.width) - scale(part.beside) || text.bottom - 1 > scale(at.height)) {
+            if (text.right - 1 > room || text.bottom - 1 > scale(at.height)) {
                 seen += name + Format(" needs %ld x %ld", text.right + scale(part.beside), text.bottom);
             }
         }
         ReleaseDC(nullptr, screen);
+        // Pictured once, when all is in place.
+        if (seen == expected && !SavePicture(form, picture)) seen = "no picture saved";
         return seen;
     });
-    return {check.what, [=](Scene& scene, std::string& seen) {
-                if (!check.run(scene, seen)) return false;
-                seen = "no picture saved";
-                return SavePicture(Find(scene, window), layout.picture);
-            }};
 }
 
-Step ExpectShown(const std::string& window, bool shown) {
-    const auto state = [](bool visible) { return std::string(visible ? "shown" : "not shown"); };
-    return Expect(window + " is " + state(shown), state(shown),
-                  [=](Scene& scene) { return state(IsWindowVisible(Find(scene, window))); });
-}
-
-Step ExpectChecked(const std::string& window, const std::vector<std::string>& captions) {
-    std::vector<std::string> quoted;
-    for (const std::string& caption : captions) quoted.push_back(Quoted(caption));
-    const std::string expected = SortedList(quoted);
-    return Expect(window + " has checked " + expected, expected, [=](Scene& scene) {
+// What the window shows: NotShown; the text of a message box (`shows` itself when the text begins
+// with it: a longer message is expected by its opening); the captions of its checked buttons, as
+// SortedList gives them; or "shown".
+Step ExpectShown(const std::string& window, const std::string& shows = "shown") {
+    return Expect(window + " shows " + Quoted(shows), Quoted(shows), [=](Scene& scene) {
+        const HWND found = Find(scene, window);
+        if (!IsWindowVisible(found)) return Quoted(NotShown);
+        if (const HWND message = GetDlgItem(found, MessageTextId)) {
+            const std::string text = WindowText(message);
+            return Quoted(text.starts_with(shows) ? shows : text);
+        }
         std::vector<std::string> checked;
-        FindUnder(Find(scene, window, ShowMs), [&](HWND control) {
-            if (Ask(control, BM_GETCHECK) == BST_CHECKED) checked.push_back(Quoted(WindowText(control)));
+        FindUnder(found, [&](HWND control) {
+            if (Ask(control, BM_GETCHECK) == BST_CHECKED) checked.push_back(WindowText(control));
             return false;
         });
-        return SortedList(checked);
+        return Quoted(checked.empty() ? "shown" : SortedList(checked));
     });
 }
 
 Step ExpectCombo(const std::string& text, int caret) {
-    const auto shows = [](const std::pair<std::wstring, DWORD>& state) {
-        return Quoted(Utf8(state.first)) + Format(", selection %u to %u", LOWORD(state.second), HIWORD(state.second));
-    };
-    const std::string expected = shows({Wide(text), MAKELONG(caret, caret)});
-    return Expect("the combo box shows " + expected, expected,
-                  [=](Scene& scene) { return shows(ReadCombo(scene.combo)); });
+    const std::string expected = Quoted(text) + Format(", selection %d to %d", caret, caret);
+    return Expect("the combo box shows " + expected, expected, [](Scene& scene) {
+        const auto [shown, selection] = ReadCombo(scene.combo);
+        return Quoted(Utf8(shown)) + Format(", selection %u to %u", LOWORD(selection), HIWORD(selection));
+    });
 }
 
-Step ExpectFocus(const std::string& button) {
+// On this button, or on the combo box when none is given.
+Step ExpectFocus(const std::string& button = {}) {
     const std::string wanted = button.empty() ? "the combo box" : Quoted(button);
     return Expect("the focus is on " + wanted, wanted, [](Scene& scene) {
         GUITHREADINFO info{sizeof info, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, {}};
@@ -617,13 +698,19 @@ Step ExpectFocus(const std::string& button) {
     });
 }
 
-Step ExpectTree(std::vector<std::string> folders, In where) {
+// Every folder under the place, as relative paths with backslashes.
+Step ExpectTree(const std::vector<std::string>& folders, In where = In::Explorer) {
     static const char* const Places[] = {"the Explorer folder", "the desktop's folder", "the scenario's folder"};
     const std::string expected = SortedList(folders);
     return Expect(Places[static_cast<int>(where)] + (" holds " + expected), expected, [where](Scene& scene) {
-        return ListTree(where == In::Explorer  ? scene.explorerFolder
-                        : where == In::Desktop ? DesktopTopFolder()
-                                               : scene.root);
+        const fs::path root = where == In::Explorer  ? scene.explorerFolder
+                              : where == In::Desktop ? DesktopTopFolder()
+                                                     : scene.root;
+        std::vector<std::string> found;
+        std::error_code error;
+        for (auto it = fs::recursive_directory_iterator(root, error); !error && it != fs::end(it); it.increment(error))
+            if (it->is_directory()) found.push_back(PathText(fs::relative(it->path(), root)));
+        return SortedList(found);
     });
 }
 
@@ -635,37 +722,30 @@ Step ExpectFile(const std::optional<std::string>& bytes) {
     });
 }
 
-Step ExpectBox(const std::string& caption, const std::string& text) {
-    return Expect("a " + Quoted(caption) + " box says " + Quoted(text), Quoted(text), [caption](Scene& scene) {
-        return Quoted(WindowText(GetDlgItem(Find(scene, caption), MessageTextId)));
-    });
-}
-
-// The program's path is shown as PROGRAM, so that the expectation does not depend on the scenario.
+// Explorer's menu entry for a folder's background, for this scenario's Quillet.exe.
 Step ExpectMenuEntry(bool present) {
-    const std::string entry =
-        present ? R"(Make folders here with Quillet | "PROGRAM" | "PROGRAM")" : "no key | no key | no key";
-    return Expect("Explorer's menu: entry, icon, command " + entry + "; others kept", entry + "; others kept",
-                  [](Scene& scene) {
-                      std::string seen = ShellValue(L"\\Quillet") + " | " + ShellValue(L"\\Quillet", L"Icon") + " | " +
-                                         ShellValue(L"\\Quillet\\command");
-                      const std::string program = PathText(scene.programFolder / L"Quillet.exe");
-                      for (std::size_t at; (at = seen.find(program)) != std::string::npos;) {
-                          seen.replace(at, program.size(), "PROGRAM");
-                      }
-                      return seen + (ShellValue(L"") != "no key" ? "; others kept" : "; others gone");
-                  });
+    const std::string what = present ? "has the entry, icon and command" : "has no entry";
+    return Expect("Explorer's menu " + what + " for this Quillet.exe, others kept", "as expected", [=](Scene& scene) {
+        const std::string program = Quoted(PathText(scene.programFolder / L"Quillet.exe"));
+        const std::string wanted =
+            present ? "Make folders here with Quillet | " + program + " | " + program : "no key | no key | no key";
+        const std::string seen = ShellValue(L"\\Quillet") + " | " + ShellValue(L"\\Quillet", L"Icon") + " | " +
+                                 ShellValue(L"\\Quillet\\command");
+        if (seen != wanted) return seen;
+        return std::string(ShellValue(L"") != "no key" ? "as expected" : "others gone");
+    });
 }
 
 Step ExpectTopmost(DWORD withinMs) {
-    const std::string what = Format("WS_EX_TOPMOST is set within %lu ms of the window showing", withinMs);
-    return Expect(what, "in time", [=](Scene& scene) {
-        const bool inTime = scene.topmostMs >= 0 && scene.topmostMs <= withinMs;
-        return inTime ? std::string("in time") : Format("after %lld ms (-1: never)", scene.topmostMs);
-    });
+    return Expect(Format("WS_EX_TOPMOST is set within %lu ms of the window showing", withinMs), "in time",
+                  [=](Scene& scene) {
+                      if (scene.topmostMs >= 0 && scene.topmostMs <= withinMs) return std::string("in time");
+                      return Format("after %lld ms (-1: never)", scene.topmostMs);
+                  });
 }
 
-Step ExpectRunning(DWORD forMs, const std::string& window) {
+// Quillet runs and shows `window` all that time.
+Step ExpectRunning(DWORD forMs, const std::string& window = Main) {
     const std::string what =
         Format("Quillet still runs %lu ms later", forMs) + (window == Main ? "" : ", showing " + window);
     return {what, [=](Scene& scene, std::string&) {
@@ -675,13 +755,10 @@ Step ExpectRunning(DWORD forMs, const std::string& window) {
 }
 
 Step ExpectExit(DWORD withinMs) {
-    const std::string what = Format("Quillet ends with exit code 0 within %lu ms", withinMs);
-    return Expect(
-        what, "exit code 0",
-        [](Scene& scene) {
-            DWORD code = 0;
-            if (scene.Running() || !GetExitCodeProcess(scene.process.get(), &code)) return std::string("still running");
-            return Format("exit code %lu", code);
-        },
-        withinMs);
+    const auto ended = [](Scene& scene) {
+        DWORD code = STILL_ACTIVE;
+        GetExitCodeProcess(scene.process.get(), &code);
+        return code == STILL_ACTIVE ? std::string("still running") : Format("exit code %lu", code);
+    };
+    return Expect(Format("Quillet ends with exit code 0 within %lu ms", withinMs), "exit code 0", ended, withinMs);
 }
