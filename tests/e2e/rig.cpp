@@ -94,6 +94,23 @@ struct Part {
     bool wordWrap = false;
 };
 
+// A control of a window's layout table, found in the window by its class and caption, with
+// what the system's control draws beside its caption at 96 dpi: a push button's edges, a group
+// box's frame on either side, the box of a check box or radio button.
+template <typename Args>
+Part Of(const Args& args) {
+    if constexpr (std::is_same_v<Args, ui::ComboBox::CreateArgs>) {
+        return {"ComboBox", args.bounds, "", args.font};
+    } else if constexpr (std::is_same_v<Args, ui::Label::CreateArgs>) {
+        return {"Static", args.bounds, args.caption, args.font, 0, args.wordWrap};
+    } else {
+        const int beside = std::is_same_v<Args, ui::Button::CreateArgs>     ? 4
+                           : std::is_same_v<Args, ui::GroupBox::CreateArgs> ? 16
+                                                                            : 17;
+        return {"Button", args.bounds, args.caption, args.font, beside};
+    }
+}
+
 // One scenario's world: its own copy of Quillet (so its own options file), a folder for the
 // stand-in Explorer window to show, that window in front and Quillet started beside it.
 struct Scene {
@@ -131,16 +148,13 @@ inline const std::string ErrorBox = "Quillet error", Warning = "Quillet warning"
 inline const std::string InfoBox = "Quillet";  // a box; the main window is never taken for it
 inline const std::string Menu = "#32768";      // an open menu, by its class
 inline const std::string NotShown = "not shown";
-// The one folder a scenario may make on the desktop, which Wine's prefixes share: named by the
-// process, so that runs side by side do not remove each other's.
+// The one folder a scenario may make on the desktop, removed after each scenario. Wine's prefixes
+// share the desktop: named by the process, runs side by side do not remove each other's.
 inline const std::string DesktopTop = Format("Quillet e2e %lu", GetCurrentProcessId());
 // Where a window is expected: from the screen's corner, from the stand-in's, or as an offset
 // from the centre of the stand-in's monitor.
 enum class At { Screen, StandIn, Centre };
 enum class Edge { Right, Bottom };
-// The scenario's Explorer folder, the desktop's DesktopTop (which each scenario removes before
-// and after), or the scenario's own folder with the program's and the Explorer folder in it.
-enum class In { Explorer, Desktop, Scenario };
 
 namespace {
 
@@ -258,10 +272,10 @@ HWND FindChild(HWND parent, const std::string& className, const char* text) {
 
 // Quillet's main window, or its window with this caption, waiting for it as long as asked.
 HWND Find(const Scene& scene, const std::string& window, DWORD waitMs = 0) {
-    HWND found = window == Main ? scene.main : nullptr;
+    if (window == Main) return scene.main;
     const HWND except = window == InfoBox ? scene.main : nullptr;  // whose caption it shares
-    const auto shown = [&] { return found != nullptr || (found = FindTopWindow(scene.processId, window, except)); };
-    WaitUntil(shown, waitMs);
+    HWND found = nullptr;
+    WaitUntil([&] { return (found = FindTopWindow(scene.processId, window, except)) != nullptr; }, waitMs);
     return found;
 }
 
@@ -287,23 +301,6 @@ bool SendKey(WORD virtualKey, WORD modifier = 0, wchar_t character = 0) {
     return SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) == inputs.size();
 }
 
-// Input arrives asynchronously: each character waits until the combo box shows a change.
-bool TypeAsPerson(HWND combo, const std::string& text) {
-    for (wchar_t character : Wide(text)) {
-        const auto before = ReadCombo(combo);
-        const std::size_t caret = HIWORD(before.second);
-        const bool completed = character == L'>' && LOWORD(before.second) == caret && caret < before.first.size() &&
-                               before.first[caret] == L'>';
-        const SHORT key = completed ? VK_RIGHT : VkKeyScanW(character);
-        const bool onLayout = key != -1 && (HIBYTE(key) & ~1) == 0;  // and needs neither Ctrl nor Alt
-        if (!(onLayout ? SendKey(LOBYTE(key), HIBYTE(key) != 0 ? VK_SHIFT : 0) : SendKey(0, 0, character)))
-            return false;
-        if (IS_HIGH_SURROGATE(character)) continue;  // it shows with its second half
-        if (!WaitUntil([&] { return ReadCombo(combo) != before; }, ShowMs)) return false;
-    }
-    return true;
-}
-
 HWND AddressBar(HWND standIn) {
     for (const wchar_t* className : AddressBarChain)
         standIn = standIn != nullptr ? FindWindowExW(standIn, nullptr, className, nullptr) : nullptr;
@@ -319,8 +316,8 @@ void ShowStandIn(Scene& scene, const std::string& barText) {
     InitCommonControlsEx(&controls);
     // Registered for the life of the driver: the second time round this fails, harmlessly.
     for (const wchar_t* name : StandInClasses) {
-        WNDCLASSW windowClass{0, DefWindowProcW, 0, 0, instance, nullptr, nullptr, nullptr, nullptr, name};
-        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+        const auto background = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+        const WNDCLASSW windowClass{0, DefWindowProcW, 0, 0, instance, nullptr, nullptr, background, nullptr, name};
         RegisterClassW(&windowClass);
     }
     const RECT& bounds = scene.setup.standIn;
@@ -400,8 +397,8 @@ std::string Launch(Scene& scene, const std::string& arguments = "") {
     if (!arguments.empty()) return "";
     // Its caption changes when it goes to the desktop.
     const auto shown = [&] {
-        scene.main = FindTopWindow(scene.processId, "Quillet");
-        return scene.main != nullptr || (scene.main = FindTopWindow(scene.processId, "Quillet on desktop")) != nullptr;
+        return (scene.main = FindTopWindow(scene.processId, "Quillet")) ||
+               (scene.main = FindTopWindow(scene.processId, "Quillet on desktop"));
     };
     if (!WaitUntil(shown, StartMs)) return "a window captioned \"Quillet\" appears";
     scene.combo = FindChild(scene.main, "ComboBox", nullptr);
@@ -430,10 +427,7 @@ std::string Open(Scene& scene, const fs::path& root) {
     const fs::path options = scene.programFolder / L"QuilletOptions.dat";
     if (setup.options && !(std::ofstream(options, std::ios::binary) << *setup.options)) return "write the options file";
     if (setup.holdOptionsMs > 0 && !HoldFile(options, setup.holdOptionsMs)) return "hold the options file";
-    const std::string bar = setup.barText.empty() ? PathText(scene.explorerFolder) : setup.barText;
-    ShowStandIn(scene, bar);
-    const HWND edit = AddressBar(scene.standIn.get());
-    if (!scene.standIn || (setup.addressBar ? WindowText(edit) != bar : edit != nullptr)) return "the stand-in";
+    ShowStandIn(scene, setup.barText.empty() ? PathText(scene.explorerFolder) : setup.barText);
     if (!BringToFront(scene.standIn.get())) return "the stand-in Explorer window comes to the front";
     return Launch(scene);
 }
@@ -476,15 +470,6 @@ Step Expect(std::string what, std::string expected, std::function<std::string(Sc
 
 }  // namespace
 
-// The monitor right or left of the primary one, which is at the origin; none without one.
-std::optional<RECT> SecondMonitor() {
-    const int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
-    const POINT beside{left < 0 ? left : GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN)};
-    MONITORINFO info{sizeof info, {}, {}, 0};
-    if (!GetMonitorInfoW(MonitorFromPoint(beside, MONITOR_DEFAULTTONULL), &info)) return std::nullopt;
-    return info.rcMonitor;
-}
-
 // Runs the scenario in its own folder under `work`; adds its checks to `passed` and `failed`.
 void RunScenario(const Scenario& scenario, const fs::path& work, int& passed, int& failed) {
     const auto print = [&](bool ok, const std::string& what, const std::string& seen) {
@@ -493,8 +478,6 @@ void RunScenario(const Scenario& scenario, const fs::path& work, int& passed, in
         std::printf("%s %s: %s%s\n", ok ? "PASS" : "FAIL", scenario.name.c_str(), what.c_str(), saw.c_str());
         std::fflush(stdout);
     };
-    std::error_code ignored;
-    fs::remove_all(DesktopTopFolder(), ignored);  // left by a run that was cut short
     Scene scene;
     scene.setup = scenario.setup;
     const std::string error = Open(scene, work / Wide(scenario.name));
@@ -506,17 +489,32 @@ void RunScenario(const Scenario& scenario, const fs::path& work, int& passed, in
         if (!ok && !step.check) break;
     }
     if (!CloseQuillet(scene)) print(false, "Quillet ends after WM_CLOSE", "still running");
+    std::error_code ignored;
     fs::remove_all(DesktopTopFolder(), ignored);
 }
 
 // As a person types with automatic <> completion: a '>' already under the caret is stepped over.
+// Input arrives asynchronously: each character waits until the combo box shows a change.
 Step Type(const std::string& text) {
-    return Act("type " + text, [text](Scene& scene) { return TypeAsPerson(scene.combo, text); });
+    return Act("type " + text, [text](Scene& scene) {
+        for (wchar_t character : Wide(text)) {
+            const auto before = ReadCombo(scene.combo);
+            const std::size_t caret = HIWORD(before.second);
+            const bool completed = character == L'>' && LOWORD(before.second) == caret && caret < before.first.size() &&
+                                   before.first[caret] == L'>';
+            const SHORT key = completed ? VK_RIGHT : VkKeyScanW(character);
+            const bool onLayout = key != -1 && (HIBYTE(key) & ~1) == 0;  // and needs neither Ctrl nor Alt
+            if (!(onLayout ? SendKey(LOBYTE(key), HIBYTE(key) != 0 ? VK_SHIFT : 0) : SendKey(0, 0, character)))
+                return false;
+            if (IS_HIGH_SURROGATE(character)) continue;  // it shows with its second half
+            if (!WaitUntil([&] { return ReadCombo(scene.combo) != before; }, ShowMs)) return false;
+        }
+        return true;
+    });
 }
 
-Step Press(WORD virtualKey, WORD modifier = 0) {
-    return Act(Format("press virtual key 0x%02X with 0x%02X", virtualKey, modifier),
-               [=](Scene&) { return SendKey(virtualKey, modifier); });
+Step Press(WORD key, WORD modifier = 0) {
+    return Act(Format("press key 0x%02X with 0x%02X", key, modifier), [=](Scene&) { return SendKey(key, modifier); });
 }
 
 // Posted, as a person's click does not wait for what it starts; settled afterwards, so that the
@@ -608,8 +606,10 @@ Step ExpectWindow(const std::string& window, At at, POINT offset = {}) {
 // DPI, and each caption, measured in its font at that DPI, inside its control. Then a picture of
 // the window is saved as FOLDER/PICTURE-DPI.png when the environment names a Linux FOLDER in
 // QUILLET_SCREENSHOTS.
+template <typename... Args>
 Step ExpectLayout(const std::string& window, const std::string& picture, const ui::Form::CreateArgs& table,
-                  const std::vector<Part>& parts) {
+                  const Args&... controls) {
+    const std::vector<Part> parts{Of(controls)...};
     const int dpi = ScreenDpi();
     const auto scale = [dpi](int length) { return MulDiv(length, dpi, 96); };
     const auto area = [](long width, long height) { return Format("client area %ld x %ld", width, height); };
@@ -698,14 +698,13 @@ Step ExpectFocus(const std::string& button = {}) {
     });
 }
 
-// Every folder under the place, as relative paths with backslashes.
-Step ExpectTree(const std::vector<std::string>& folders, In where = In::Explorer) {
-    static const char* const Places[] = {"the Explorer folder", "the desktop's folder", "the scenario's folder"};
+// Every folder in the Explorer folder, or under `place`: relative to the scenario's folder, or a
+// full path. Each as a relative path with backslashes.
+Step ExpectTree(const std::vector<std::string>& folders, const std::string& place = "") {
     const std::string expected = SortedList(folders);
-    return Expect(Places[static_cast<int>(where)] + (" holds " + expected), expected, [where](Scene& scene) {
-        const fs::path root = where == In::Explorer  ? scene.explorerFolder
-                              : where == In::Desktop ? DesktopTopFolder()
-                                                     : scene.root;
+    const std::string where = place.empty() ? "the Explorer folder" : Quoted(place);
+    return Expect(where + " holds " + expected, expected, [=](Scene& scene) {
+        const fs::path root = place.empty() ? scene.explorerFolder : scene.root / Wide(place);
         std::vector<std::string> found;
         std::error_code error;
         for (auto it = fs::recursive_directory_iterator(root, error); !error && it != fs::end(it); it.increment(error))
