@@ -83,34 +83,6 @@ struct Setup {
     Start start = Start::Quoted;
 };
 
-// A control as its window's layout table describes it. `beside` is what the control draws
-// next to its caption (a check box, a frame), in pixels at 96 dpi.
-struct Part {
-    const char* className;
-    ui::Bounds bounds;
-    const char* caption = "";
-    ui::Font font{};
-    int beside = 0;
-    bool wordWrap = false;
-};
-
-// A control of a window's layout table, found in the window by its class and caption, with
-// what the system's control draws beside its caption at 96 dpi: a push button's edges, a group
-// box's frame on either side, the box of a check box or radio button.
-template <typename Args>
-Part Of(const Args& args) {
-    if constexpr (std::is_same_v<Args, ui::ComboBox::CreateArgs>) {
-        return {"ComboBox", args.bounds, "", args.font};
-    } else if constexpr (std::is_same_v<Args, ui::Label::CreateArgs>) {
-        return {"Static", args.bounds, args.caption, args.font, 0, args.wordWrap};
-    } else {
-        const int beside = std::is_same_v<Args, ui::Button::CreateArgs>     ? 4
-                           : std::is_same_v<Args, ui::GroupBox::CreateArgs> ? 16
-                                                                            : 17;
-        return {"Button", args.bounds, args.caption, args.font, beside};
-    }
-}
-
 // One scenario's world: its own copy of Quillet (so its own options file), a folder for the
 // stand-in Explorer window to show, that window in front and Quillet started beside it.
 struct Scene {
@@ -160,7 +132,6 @@ namespace {
 
 constexpr int MessageTextId = 0xFFFF;  // the text of a message box
 constexpr const wchar_t* StandInClasses[] = {L"CabinetWClass", L"WorkerW", L"ReBarWindow32"};
-constexpr const wchar_t* AddressBarChain[] = {L"WorkerW", L"ReBarWindow32", L"ComboBoxEx32", L"ComboBox", L"Edit"};
 
 std::string PathText(fs::path path) {
     return Utf8(path.make_preferred().wstring());
@@ -301,15 +272,10 @@ bool SendKey(WORD virtualKey, WORD modifier = 0, wchar_t character = 0) {
     return SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) == inputs.size();
 }
 
-HWND AddressBar(HWND standIn) {
-    for (const wchar_t* className : AddressBarChain)
-        standIn = standIn != nullptr ? FindWindowExW(standIn, nullptr, className, nullptr) : nullptr;
-    return standIn;
-}
-
 // A window that looks to Quillet like an Explorer window: a top-level "CabinetWClass" whose
-// address bar is the Edit at the end of the chain above. Without an address bar, as in an
-// Explorer window that shows no path, the chain stops at WorkerW.
+// address bar is the Edit at the end of the chain WorkerW > ReBarWindow32 > ComboBoxEx32 >
+// ComboBox > Edit, its only Edit. Without an address bar, as in an Explorer window that shows no
+// path, the chain stops at WorkerW.
 void ShowStandIn(Scene& scene, const std::string& barText) {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_USEREX_CLASSES};
@@ -334,7 +300,8 @@ void ShowStandIn(Scene& scene, const std::string& barText) {
     if (!scene.setup.addressBar) return;
     // A drop-down combo box is created with the height of its list added.
     child(WC_COMBOBOXEXW, child(StandInClasses[2], worker, 0, 0, 30, 0), 10, 4, 200, CBS_DROPDOWN);
-    SendMessageW(AddressBar(scene.standIn.get()), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Wide(barText).c_str()));
+    const HWND addressBar = FindChild(scene.standIn.get(), "Edit", nullptr);
+    SendMessageW(addressBar, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Wide(barText).c_str()));
 }
 
 // A message posted to Quillet is handled only when its thread next takes one from its queue,
@@ -602,56 +569,69 @@ Step ExpectWindow(const std::string& window, At at, POINT offset = {}) {
     });
 }
 
+// "" when the control of the layout table entry `args` sits in `form` where the table puts it at
+// `dpi`, with its caption, measured in its font at that DPI, inside it. Beside its caption the
+// system's control draws a push button's edges, a group box's frame on either side, or the box of
+// a check box or radio button: so many pixels at 96 dpi.
+template <typename Args>
+std::string Misplaced(HWND form, const Args& args, int dpi, HDC screen) {
+    constexpr bool combo = std::is_same_v<Args, ui::ComboBox::CreateArgs>;
+    constexpr bool label = std::is_same_v<Args, ui::Label::CreateArgs>;
+    constexpr int beside = combo || label                                   ? 0
+                           : std::is_same_v<Args, ui::Button::CreateArgs>   ? 4
+                           : std::is_same_v<Args, ui::GroupBox::CreateArgs> ? 16
+                                                                            : 17;
+    const std::string className = combo ? "ComboBox" : label ? "Static" : "Button";
+    std::string caption;
+    bool wordWrap = false;
+    if constexpr (!combo) caption = args.caption;
+    if constexpr (label) wordWrap = args.wordWrap;
+    const auto scale = [dpi](int length) { return MulDiv(length, dpi, 96); };
+    const HWND control = FindChild(form, className, caption.c_str());
+    const ui::Bounds& at = args.bounds;
+    RECT place{};
+    GetWindowRect(control, &place);
+    MapWindowPoints(HWND_DESKTOP, GetParent(control), reinterpret_cast<POINT*>(&place), 2);
+    // A combo box is as high as its edit field, which its font decides.
+    const long width = place.right - place.left, height = combo ? scale(at.height) : place.bottom - place.top;
+    const std::string name = "; " + className + " " + Quoted(caption);
+    const std::string placed = Format(" at (%ld, %ld) %ld x %ld", place.left, place.top, width, height);
+    std::string seen;
+    if (placed != Format(" at (%d, %d) %d x %d", scale(at.left), scale(at.top), scale(at.width), scale(at.height))) {
+        seen = name + placed;
+    }
+    const ui::Font& font = args.font;
+    const win32::UniqueFont made(CreateFontW(scale(font.height), 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, font.italic,
+                                             font.underline, 0, DEFAULT_CHARSET, 0, 0, 0, 0, Wide(font.face).c_str()));
+    const HGDIOBJ old = SelectObject(screen, made.get());
+    RECT text{0, 0, scale(at.width) - scale(beside), 0};
+    DrawTextW(screen, Wide(caption).c_str(), -1, &text, DT_CALCRECT | (wordWrap ? DT_WORDBREAK : DT_SINGLELINE));
+    SelectObject(screen, old);
+    // A text's cell ends in the blank column and row that part it from the next letter and line:
+    // those may fall outside the control without hiding anything.
+    if (text.right - 1 > scale(at.width) - scale(beside) || text.bottom - 1 > scale(at.height)) {
+        seen += name + Format(" needs %ld x %ld", text.right + scale(beside), text.bottom);
+    }
+    return seen;
+}
+
 // The client area and every control where the window's layout table puts them at the screen's
-// DPI, and each caption, measured in its font at that DPI, inside its control. Then a picture of
-// the window is saved as FOLDER/PICTURE-DPI.png when the environment names a Linux FOLDER in
-// QUILLET_SCREENSHOTS.
+// DPI. Then a picture of the window is saved as FOLDER/PICTURE-DPI.png when the environment names
+// a Linux FOLDER in QUILLET_SCREENSHOTS.
 template <typename... Args>
 Step ExpectLayout(const std::string& window, const std::string& picture, const ui::Form::CreateArgs& table,
                   const Args&... controls) {
-    const std::vector<Part> parts{Of(controls)...};
     const int dpi = ScreenDpi();
-    const auto scale = [dpi](int length) { return MulDiv(length, dpi, 96); };
-    const auto area = [](long width, long height) { return Format("client area %ld x %ld", width, height); };
-    const std::string expected = area(scale(table.clientWidth), scale(table.clientHeight));
+    const std::string expected =
+        Format("client area %d x %d", MulDiv(table.clientWidth, dpi, 96), MulDiv(table.clientHeight, dpi, 96));
     const std::string what = Format("%s at %d dpi: ", window.c_str(), dpi) + expected;
     return Expect(what + ", every control in place, no caption clipped", expected, [=](Scene& scene) {
         const HWND form = Find(scene, window, ShowMs);
         RECT client{};
         GetClientRect(form, &client);
-        std::string seen = area(client.right, client.bottom);
+        std::string seen = Format("client area %ld x %ld", client.right, client.bottom);
         const HDC screen = GetDC(nullptr);
-        for (const Part& part : parts) {
-            const HWND control = FindChild(form, part.className, part.caption);
-            const ui::Bounds& at = part.bounds;
-            RECT place{};
-            GetWindowRect(control, &place);
-            MapWindowPoints(HWND_DESKTOP, GetParent(control), reinterpret_cast<POINT*>(&place), 2);
-            // A combo box is as high as its edit field, which its font decides.
-            const long height = part.className == std::string("ComboBox") ? scale(at.height) : place.bottom - place.top;
-            const std::string name = "; " + std::string(part.className) + " " + Quoted(part.caption);
-            const std::string placed =
-                Format(" at (%ld, %ld) %ld x %ld", place.left, place.top, place.right - place.left, height);
-            if (control == nullptr || placed != Format(" at (%d, %d) %d x %d", scale(at.left), scale(at.top),
-                                                       scale(at.width), scale(at.height))) {
-                seen += name + placed;
-            }
-            const ui::Font& font = part.font;
-            const win32::UniqueFont made(CreateFontW(scale(font.height), 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL,
-                                                     font.italic, font.underline, 0, DEFAULT_CHARSET, 0, 0, 0, 0,
-                                                     Wide(font.face).c_str()));
-            const HGDIOBJ old = SelectObject(screen, made.get());
-            const int room = scale(at.width) - scale(part.beside);
-            RECT text{0, 0, room, 0};
-            DrawTextW(screen, Wide(part.caption).c_str(), -1, &text,
-                      DT_CALCRECT | (part.wordWrap ? DT_WORDBREAK : DT_SINGLELINE));
-            SelectObject(screen, old);
-            // A text's cell ends in the blank column and row that part it from the next letter
-            // and line: those may fall outside the control without hiding anything.
-            if (text.right - 1 > room || text.bottom - 1 > scale(at.height)) {
-                seen += name + Format(" needs %ld x %ld", text.right + scale(part.beside), text.bottom);
-            }
-        }
+        ((seen += Misplaced(form, controls, dpi, screen)), ...);
         ReleaseDC(nullptr, screen);
         // Pictured once, when all is in place.
         if (seen == expected && !SavePicture(form, picture)) seen = "no picture saved";
