@@ -15,9 +15,6 @@
 #include "DesktoporquitLayout.h"
 #include "Unit1Layout.h"
 
-namespace {
-
-constexpr DWORD ExitMs = 5000;
 // One watchdog interval of 2 s, with room for a busy machine.
 constexpr DWORD WatchdogMs = 2500;
 // Quillet tries a held options file for about a second; the address bar's answer it awaits 3 s.
@@ -29,16 +26,15 @@ std::string Stored(int autoBrackets, int enterKeyAction, int explorerMissingProm
            history + ": colon at start = end history\r\n";
 }
 
-}  // namespace
-
 std::vector<Scenario> AllScenarios() {
     using enum Setup::Start;
     // Written by hand with plain CR LF: any rewrite by Quillet would change its bytes.
     const std::string handWritten = Stored(1, 1, 1, "ABC\r\n");
     const Step Enter = Press(VK_RETURN), Escape = Press(VK_ESCAPE);
     const std::vector<Step> removeAbc = {Type("abc"), Click(Main, "-"), ExpectFile(Stored(1, 1, 1))};
-    // In the code page's bytes (Windows-1252 here), as an older Quillet or an editor wrote them.
-    const std::string cafe = Stored(1, 1, 1, "Caf\xE9\r\nNa\xEFve\r\n"),
+    // In the code page's bytes (Windows-1252 here), as an older Quillet or an editor wrote them, and
+    // out of order: the history list sorts them.
+    const std::string cafe = Stored(1, 1, 1, "Na\xEFve\r\nCaf\xE9\r\n"),
                       noel = Stored(1, 1, 1, "Na\xEFve\r\r\nNo\xEBl\r\r\n");
     const std::string huge = Stored(1, 1, 1, std::string(1 << 20, 'x') + "\r\n");
     const std::string desktop = PathText(DesktopTopFolder());
@@ -63,8 +59,8 @@ std::vector<Scenario> AllScenarios() {
             {.standIn = {-8, -8, GetSystemMetrics(SM_CXSCREEN) + 8, GetSystemMetrics(SM_CYSCREEN) + 8}},
             {ExpectWindow(Main, At::Centre)}},
         {"placement-off-left", {.standIn = {-20, 150, 780, 650}}, {ExpectWindow(Main, At::Screen, {0, 150})}},
-        {"layout-main", {}, {ExpectTopmost(1000),
-            ExpectLayout(Main, "main", M::Window, M::Label1, M::lblVersionInfo, M::lblSiteLink, M::ComboBox1,
+        {"layout-main", {},
+            {ExpectLayout(Main, "main", M::Window, M::Label1, M::lblVersionInfo, M::lblSiteLink, M::ComboBox1,
             M::btnHistoryAdd, M::btnHistoryRemove, M::btnCreate, M::btnCreateQuit, M::btnQuit, M::btnConfig,
             M::btnHelp)}},
         // The box pauses the watchdog, which closes Quillet once the box is gone.
@@ -76,9 +72,9 @@ std::vector<Scenario> AllScenarios() {
             ExpectCombo("Reports<Q1|Q2>|Archive", 22), Enter,
             ExpectTree({"Reports", "Reports\\Q1", "Reports\\Q2", "Archive"}), ExpectRunning(300), ExpectFocus(),
             Press(VK_TAB), ExpectFocus("+"), Type("<"), ExpectCombo("Reports<Q1|Q2>|Archive<>", 23), ExpectFocus("+"),
-            Escape, ExpectExit(ExitMs), ExpectFile(std::nullopt)}},
+            Escape, ExpectExit(CloseMs), ExpectFile(std::nullopt)}},
         {"create-and-close", {.options = Stored(0, 0, 1)}, {Type("x<y>"), Enter, ExpectTree({"x", "x\\y"}),
-            ExpectExit(ExitMs)}},
+            ExpectExit(CloseMs)}},
         // Beside an Archive that must stay empty: a look-alike of the name would land there.
         {"create-unicode", {.folder = "Ārchive", .made = {"Archive"}}, {Type("Złoty|Ωmega"), Enter,
             ExpectTree({"Archive", "Program", "Ārchive", "Ārchive\\Złoty", "Ārchive\\Ωmega"}, ".")}},
@@ -96,13 +92,13 @@ std::vector<Scenario> AllScenarios() {
             PutFile("Explorer Folder\\d\\note.txt", "kept"), Press(VK_SPACE, VK_MENU), Press('U'),
             ExpectShown(InfoBox, "2 folders were removed. 1 was left because it is no longer empty."),
             ExpectTree({"a", "d"}), Click(InfoBox, "OK"), Press(VK_SPACE, VK_MENU), ClickLastMenuItem(),
-            ExpectRunning(500, Menu), Escape, Escape, ExpectShown(InfoBox, NotShown), ExpectRunning(300)}},
+            ExpectRunning(500), ExpectShown(Menu), Escape, Escape, ExpectShown(InfoBox, NotShown), ExpectRunning(300)}},
         {"history", {.options = handWritten}, {Type("abc"), Click(Main, "+"), ExpectFile(handWritten), Press(VK_END),
             Type(" "), Click(Main, "+"), ExpectFile(Stored(1, 1, 1, "ABC\r\r\nabc \r\r\n")), ExpectFocus(),
             Press(VK_END), Type("\b"), Click(Main, "-"), ExpectFile(Stored(1, 1, 1, "abc \r\r\n"))}},
-        {"history-code-page", {.options = cafe}, {Type("café"), Click(Main, "-"),
-            ExpectFile(Stored(1, 1, 1, "Na\xEFve\r\r\n")), Type("\b\b\b\bNoël"), Click(Main, "+"), ExpectFile(noel),
-            Type("\b\b\b\bΩmega"), Click(Main, "+"),
+        {"history-code-page", {.options = cafe}, {Press(VK_DOWN), ExpectCombo("Café", 0, 4), Type("café"),
+            Click(Main, "-"), ExpectFile(Stored(1, 1, 1, "Na\xEFve\r\r\n")), Type("\b\b\b\bNoël"), Click(Main, "+"),
+            ExpectFile(noel), Type("\b\b\b\bΩmega"), Click(Main, "+"),
             ExpectShown(ErrorBox, "This folder specification cannot be kept in the history: the options file keeps"),
             Click(ErrorBox, "OK"), ExpectFile(noel)}},
         {"file-held-long", {.options = handWritten, .holdOptionsMs = HeldLongMs},
@@ -124,7 +120,7 @@ std::vector<Scenario> AllScenarios() {
             Type("y"), Enter, ExpectTree({"y"}), ExpectRunning(300), Click(Main, "Options"),
             ExpectShown(OptionsDialog, optionsChecked), Click(OptionsDialog, "Create and Close"),
             Click(OptionsDialog, "Apply"), ExpectShown(OptionsDialog, NotShown), ExpectFile(Stored(1, 0, 1)),
-            Type("\bx"), Enter, ExpectTree({"x", "y"}), ExpectExit(ExitMs)}},
+            Type("\bx"), Enter, ExpectTree({"x", "y"}), ExpectExit(CloseMs)}},
         {"address-bar-shows-desktop", {.barText = "Desktop"}, {Type(DesktopTop + "<a>"), Enter,
             ExpectTree({"a"}, desktop), ExpectTree({})}},
         // Taken relative to Quillet's current folder, "Reports" would be a folder.
@@ -145,7 +141,7 @@ std::vector<Scenario> AllScenarios() {
             ExpectTree({"a", "b"}, desktop), ExpectTree({})}},
         {"no-address-bar-always-desktop", {.addressBar = false},
             {Click(Warning, "Always create on desktop if no Explorer"), ExpectFile(Stored(1, 1, 0)),
-            Click(Warning, "Quit"), ExpectExit(ExitMs), Restart(), ExpectShown(Warning, NotShown),
+            Click(Warning, "Quit"), ExpectExit(CloseMs), Restart(), ExpectShown(Warning, NotShown),
             ExpectShown("Quillet on desktop")}},
     };
     // clang-format on
