@@ -464,8 +464,7 @@ Step Type(const std::string& text) {
         for (wchar_t character : Wide(text)) {
             const auto before = ReadCombo(scene.combo);
             const std::size_t caret = HIWORD(before.second);
-            const bool completed = character == L'>' && LOWORD(before.second) == caret && caret < before.first.size() &&
-                                   before.first[caret] == L'>';
+            const bool completed = character == L'>' && LOWORD(before.second) == caret && before.first[caret] == L'>';
             const SHORT key = completed ? VK_RIGHT : VkKeyScanW(character);
             const bool onLayout = key != -1 && (HIBYTE(key) & ~1) == 0;  // and needs neither Ctrl nor Alt
             if (!(onLayout ? SendKey(LOBYTE(key), HIBYTE(key) != 0 ? VK_SHIFT : 0) : SendKey(0, 0, character)))
@@ -554,13 +553,12 @@ Step ExpectWindow(const std::string& window, At at, POINT offset = {}) {
     static const char* const Origins[] = {"the screen's corner", "the stand-in's corner",
                                           "the centre of the stand-in's monitor"};
     const std::string expected = Format("(%ld, %ld)", offset.x, offset.y);
-    const bool main = window == Main;
-    const std::string topmost = main ? Format(", topmost within %lu ms,", TopmostMs) : "";
+    const std::string topmost = window == Main ? Format(", topmost within %lu ms,", TopmostMs) : "";
     return Expect(
         window + topmost + " at " + Origins[static_cast<int>(at)] + " + " + expected, expected, [=](Scene& scene) {
             RECT bounds{}, origin{};
             if (!GetWindowRect(Find(scene, window), &bounds)) return std::string("no such window");
-            if (main && (scene.topmostMs < 0 || scene.topmostMs > TopmostMs)) {
+            if (!topmost.empty() && (scene.topmostMs < 0 || scene.topmostMs > TopmostMs)) {
                 return Format("topmost after %lld ms (-1: never)", scene.topmostMs);
             }
             const RECT monitor = MonitorOf(scene.standIn.get());
@@ -600,10 +598,9 @@ std::string Misplaced(HWND form, const Args& args, int dpi, HDC screen) {
     const long width = place.right - place.left, height = combo ? scale(at.height) : place.bottom - place.top;
     const std::string name = "; " + className + " " + Quoted(caption);
     const std::string placed = Format(" at (%ld, %ld) %ld x %ld", place.left, place.top, width, height);
-    std::string seen;
-    if (placed != Format(" at (%d, %d) %d x %d", scale(at.left), scale(at.top), scale(at.width), scale(at.height))) {
-        seen = name + placed;
-    }
+    const std::string wanted =
+        Format(" at (%d, %d) %d x %d", scale(at.left), scale(at.top), scale(at.width), scale(at.height));
+    std::string seen = placed == wanted ? "" : name + placed;
     const ui::Font& font = args.font;
     const win32::UniqueFont made(CreateFontW(scale(font.height), 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, font.italic,
                                              font.underline, 0, DEFAULT_CHARSET, 0, 0, 0, 0, Wide(font.face).c_str()));
@@ -679,8 +676,8 @@ Step ExpectFocus(const std::string& button = {}) {
     return Expect("the focus is on " + wanted, wanted, [](Scene& scene) {
         GUITHREADINFO info{sizeof info, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, {}};
         GetGUIThreadInfo(GetWindowThreadProcessId(scene.main, nullptr), &info);
-        const bool inCombo = info.hwndFocus == scene.combo || GetParent(info.hwndFocus) == scene.combo;
-        return inCombo && info.hwndFocus != nullptr ? std::string("the combo box") : Quoted(WindowText(info.hwndFocus));
+        // The combo box's Edit holds the focus for it.
+        return IsChild(scene.combo, info.hwndFocus) ? std::string("the combo box") : Quoted(WindowText(info.hwndFocus));
     });
 }
 
