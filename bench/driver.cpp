@@ -419,7 +419,7 @@ bool MeasureCreate(const fs::path& work, int runs) {
     Scene scene;
     const fs::path root = work / L"create", trash = work / L"trash";
     if (const std::string failed = Open(scene, root); !failed.empty()) return Fail("set-up: " + failed);
-    const HWND bar = AddressBar(scene.standIn.get());
+    const HWND bar = FindChild(scene.standIn.get(), "Edit", nullptr);  // the stand-in's address bar
     const HWND createButton = FindChild(scene.main, "Button", "Create");
     if (createButton == nullptr) return Fail("Quillet's Create button");
     barProc = reinterpret_cast<WNDPROC>(

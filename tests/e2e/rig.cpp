@@ -1,49 +1,160 @@
-#include "rig.h"
+// The end-to-end rig, compiled into the end-to-end driver (main.cpp) and the benchmark's driver.
+// A scenario is data: a set-up and a list of steps from the factories at the end. The runner
+// prints a PASS or FAIL line per check; an action is printed only when it fails, and then ends
+// its scenario, since the steps after it build on it.
+// Text is UTF-8 in std::string and UTF-16 only at the wide Win32 calls, so that nothing here
+// depends on the ANSI code page.
+#include <windows.h>
 
 #include <commctrl.h>
 #include <shlobj.h>
 
 #include <algorithm>
-#include <array>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
+#include <optional>
+#include <string>
+#include <vector>
 
-namespace {
+#include "toolkit.h"
+#include "win32/win32_handles.h"
+
+namespace fs = std::filesystem;
 
 constexpr DWORD StartMs = 10000;
 // For a window, a box, a keystroke's effect, a folder or a file to show, or a message's answer;
 // also the bound on the first tick, which is due 100 ms after the start.
 constexpr DWORD ShowMs = 3000;
 constexpr DWORD CloseMs = 5000;
+constexpr DWORD TopmostMs = 1000;
+
+std::wstring Wide(const std::string& text) {
+    return fs::path(std::u8string(text.begin(), text.end())).wstring();
+}
+
+std::string Utf8(const std::wstring& text) {
+    const std::u8string bytes = fs::path(text).u8string();
+    return {bytes.begin(), bytes.end()};
+}
+
+// printf into a bounded buffer (MinGW's own printf, which knows %zu); user text only ever goes in as a
+// %s argument.
+[[gnu::format(gnu_printf, 1, 2)]] std::string Format(const char* format, ...) {
+    char text[1024];
+    va_list arguments;
+    va_start(arguments, format);
+    std::vsnprintf(text, sizeof text, format, arguments);
+    va_end(arguments);
+    return text;
+}
+
+// Polls until `ready` holds or the time is up, handling the driver's messages meanwhile:
+// Quillet reads the stand-in's address bar with WM_GETTEXT, which this thread must answer.
+bool WaitUntil(const std::function<bool()>& ready, DWORD timeoutMs) {
+    constexpr DWORD PollMs = 10;
+    for (const DWORD start = GetTickCount();;) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+        if (ready()) return true;
+        if (GetTickCount() - start >= timeoutMs) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, PollMs, QS_ALLINPUT);
+    }
+}
+
+struct Setup {
+    // How the shell, a console or a shortcut without quotes starts Quillet: ByName runs
+    // "Quillet.exe" with the scenario's folder as the current one.
+    enum class Start { Quoted, Unquoted, ByName };
+    RECT standIn = {200, 150, 1000, 650};
+    // The bytes of QuilletOptions.dat to put beside the program; none: no file.
+    std::optional<std::string> options{};
+    // How long the driver holds that file open without sharing from Quillet's start.
+    DWORD holdOptionsMs = 0;
+    bool addressBar = true;
+    // Made in the scenario's folder; the address bar shows its full path unless barText is given.
+    std::string folder = "Explorer Folder";
+    std::string barText{};
+    std::string program = "Program";
+    std::vector<std::string> made{};  // folders made beforehand, relative to the scenario's folder
+    Start start = Start::Quoted;
+};
+
+// One scenario's world: its own copy of Quillet (so its own options file), a folder for the
+// stand-in Explorer window to show, that window in front and Quillet started beside it.
+struct Scene {
+    Setup setup;
+    fs::path root, programFolder, explorerFolder;
+    win32::UniqueWindow standIn;
+    win32::UniqueHandle process;
+    DWORD processId = 0;
+    HWND main = nullptr, combo = nullptr;
+    long long topmostMs = -1;  // from the window showing to WS_EX_TOPMOST; -1: never
+
+    bool Running() const { return process && WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT; }
+    // A Quillet that does not end is terminated, so that it cannot disturb the next scenario.
+    ~Scene() {
+        if (Running() && TerminateProcess(process.get(), 0xDEAD)) WaitUntil([this] { return !Running(); }, CloseMs);
+    }
+};
+
+struct Step {
+    std::string what;
+    std::function<bool(Scene& scene, std::string& seen)> run;
+    bool check = true;
+};
+
+struct Scenario {
+    std::string name;
+    Setup setup;
+    std::vector<Step> steps;
+};
+
+// Window names for the factories: Quillet's main window whatever its caption, and its other
+// windows by their captions.
+inline const std::string Main = "the main window";
+inline const std::string ErrorBox = "Quillet error", Warning = "Quillet warning", OptionsDialog = "Options";
+inline const std::string InfoBox = "Quillet";  // a box; the main window is never taken for it
+inline const std::string Menu = "#32768";      // an open menu, by its class
+inline const std::string NotShown = "not shown";
+// The one folder a scenario may make on the desktop, removed after each scenario. Wine's prefixes
+// share the desktop: named by the process, runs side by side do not remove each other's.
+inline const std::string DesktopTop = Format("Quillet e2e %lu", GetCurrentProcessId());
+// Where a window is expected: from the screen's corner, from the stand-in's, or as an offset
+// from the centre of the stand-in's monitor.
+enum class At { Screen, StandIn, Centre };
+enum class Edge { Right, Bottom };
+
 constexpr int MessageTextId = 0xFFFF;  // the text of a message box
 constexpr const wchar_t* StandInClasses[] = {L"CabinetWClass", L"WorkerW", L"ReBarWindow32"};
-constexpr const wchar_t* AddressBarChain[] = {L"WorkerW", L"ReBarWindow32", L"ComboBoxEx32", L"ComboBox", L"Edit"};
 
 std::string PathText(fs::path path) {
     return Utf8(path.make_preferred().wstring());
 }
 
+// In double quotes, with line ends shown, so that a wrong one can be seen.
 std::string Quoted(const std::string& text) {
-    return "\"" + text + "\"";
+    std::string quoted = "\"";
+    for (const char c : text) quoted += c == '\r' ? "\\r" : c == '\n' ? "\\n" : std::string(1, c);
+    return quoted + "\"";
 }
 
+// Sorted and quoted, between braces.
 std::string SortedList(std::vector<std::string> items) {
     std::sort(items.begin(), items.end());
     std::string joined;
-    for (const std::string& item : items) joined += (joined.empty() ? "" : ", ") + item;
+    for (const std::string& item : items) joined += (joined.empty() ? "" : ", ") + Quoted(item);
     return "{" + joined + "}";
 }
 
 // A file's bytes as printed: quoted with those beyond ASCII as \xHH, or by size and hash
 // when too long to read.
 std::string Shown(const std::string& bytes) {
-    if (bytes.size() > 400) {
-        return Format("%lu bytes, hash %08lx", static_cast<unsigned long>(bytes.size()),
-                      static_cast<unsigned long>(std::hash<std::string>{}(bytes)));
-    }
+    if (bytes.size() > 400) return Format("%zu bytes, hash %08zx", bytes.size(), std::hash<std::string>{}(bytes));
     std::string shown;
     for (const unsigned char c : bytes) shown += c < 0x80 ? std::string(1, static_cast<char>(c)) : Format("\\x%02X", c);
     return Quoted(shown);
@@ -55,11 +166,6 @@ RECT MonitorOf(HWND window) {
     return info.rcMonitor;
 }
 
-BOOL CALLBACK AddMonitor(HMONITOR, HDC, RECT* bounds, LPARAM monitors) {
-    reinterpret_cast<std::vector<RECT>*>(monitors)->push_back(*bounds);
-    return TRUE;
-}
-
 int ScreenDpi() {
     const HDC screen = GetDC(nullptr);
     const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
@@ -68,7 +174,7 @@ int ScreenDpi() {
 }
 
 // A text value under the key of the entries in the menu of a folder's background.
-std::string ShellValue(const std::wstring& key, const wchar_t* name) {
+std::string ShellValue(const std::wstring& key, const wchar_t* name = nullptr) {
     const std::wstring path = L"Software\\Classes\\Directory\\Background\\shell" + key;
     HKEY opened = nullptr;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return "no key";
@@ -85,15 +191,6 @@ fs::path DesktopTopFolder() {
     return fs::path(path) / Wide(DesktopTop);
 }
 
-// Every folder under `root`, as relative paths with backslashes.
-std::string ListTree(const fs::path& root) {
-    std::vector<std::string> folders;
-    std::error_code error;
-    for (auto it = fs::recursive_directory_iterator(root, error); !error && it != fs::end(it); it.increment(error))
-        if (it->is_directory()) folders.push_back(PathText(fs::relative(it->path(), root)));
-    return SortedList(folders);
-}
-
 // Sent with a time-out, so that a hung program cannot hold the driver; 0 when unanswered.
 LRESULT Ask(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
     DWORD_PTR result = 0;
@@ -103,10 +200,8 @@ LRESULT Ask(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
 
 // Asked with WM_GETTEXT, which also reaches other processes' controls.
 std::string WindowText(HWND window) {
-    const auto length = static_cast<std::size_t>(Ask(window, WM_GETTEXTLENGTH));
-    std::wstring text(length + 1, L'\0');
-    text.resize(
-        std::min<std::size_t>(length, Ask(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]))));
+    wchar_t text[1024] = L"";
+    Ask(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text));
     return Utf8(text);
 }
 
@@ -121,17 +216,17 @@ HWND FindUnder(HWND parent, const std::function<bool(HWND)>& match) {
     return nullptr;
 }
 
-// A visible top-level window of the process with exactly this caption, other than `except`.
-// The caption is kept by the window manager, so no message goes to the other process.
+// A visible top-level window of the process with exactly this caption or class, other than
+// `except`. The caption is kept by the window manager, so no message goes to the other process.
 HWND FindTopWindow(DWORD processId, const std::string& caption, HWND except = nullptr) {
     return FindUnder(nullptr, [&](HWND window) {
         DWORD owner = 0;
         GetWindowThreadProcessId(window, &owner);
-        if (owner != processId || !IsWindowVisible(window) || window == except) return false;
         wchar_t text[256] = L"", className[64] = L"";
         GetWindowTextW(window, text, 256);
         GetClassNameW(window, className, 64);
-        return Utf8(text) == caption || Utf8(className) == caption;
+        const bool named = Utf8(text) == caption || Utf8(className) == caption;
+        return named && owner == processId && IsWindowVisible(window) && window != except;
     });
 }
 
@@ -147,10 +242,10 @@ HWND FindChild(HWND parent, const std::string& className, const char* text) {
 
 // Quillet's main window, or its window with this caption, waiting for it as long as asked.
 HWND Find(const Scene& scene, const std::string& window, DWORD waitMs = 0) {
-    HWND found = window == Main ? scene.main : nullptr;
+    if (window == Main) return scene.main;
     const HWND except = window == InfoBox ? scene.main : nullptr;  // whose caption it shares
-    const auto shown = [&] { return found != nullptr || (found = FindTopWindow(scene.processId, window, except)); };
-    WaitUntil(shown, waitMs);
+    HWND found = nullptr;
+    WaitUntil([&] { return (found = FindTopWindow(scene.processId, window, except)) != nullptr; }, waitMs);
     return found;
 }
 
@@ -176,41 +271,19 @@ bool SendKey(WORD virtualKey, WORD modifier = 0, wchar_t character = 0) {
     return SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) == inputs.size();
 }
 
-// Input arrives asynchronously: each character waits until the combo box shows a change.
-bool TypeAsPerson(HWND combo, const std::string& text) {
-    for (wchar_t character : Wide(text)) {
-        const auto before = ReadCombo(combo);
-        const std::size_t caret = HIWORD(before.second);
-        const bool completed = character == L'>' && LOWORD(before.second) == caret && caret < before.first.size() &&
-                               before.first[caret] == L'>';
-        const SHORT key = completed ? VK_RIGHT : VkKeyScanW(character);
-        const bool onLayout = key != -1 && (HIBYTE(key) & ~1) == 0;  // and needs neither Ctrl nor Alt
-        if (!(onLayout ? SendKey(LOBYTE(key), HIBYTE(key) != 0 ? VK_SHIFT : 0) : SendKey(0, 0, character)))
-            return false;
-        if (IS_HIGH_SURROGATE(character)) continue;  // it shows with its second half
-        if (!WaitUntil([&] { return ReadCombo(combo) != before; }, ShowMs)) return false;
-    }
-    return true;
-}
-
-HWND AddressBar(HWND standIn) {
-    for (const wchar_t* className : AddressBarChain)
-        standIn = standIn != nullptr ? FindWindowExW(standIn, nullptr, className, nullptr) : nullptr;
-    return standIn;
-}
-
 // A window that looks to Quillet like an Explorer window: a top-level "CabinetWClass" whose
-// address bar is the Edit at the end of the chain above. Without an address bar, as in an
-// Explorer window that shows no path, the chain stops at WorkerW.
+// address bar is the Edit at the end of the chain WorkerW > ReBarWindow32 > ComboBoxEx32 >
+// ComboBox > Edit, its only Edit. Without an address bar, as in an Explorer window that shows no
+// path, the chain stops at WorkerW.
 void ShowStandIn(Scene& scene, const std::string& barText) {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_USEREX_CLASSES};
     InitCommonControlsEx(&controls);
-    for (std::size_t at = 0; at < scene.standInClasses.size(); ++at) {
-        WNDCLASSW windowClass{0,       DefWindowProcW, 0,       0,       instance,
-                              nullptr, nullptr,        nullptr, nullptr, StandInClasses[at]};
-        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-        scene.standInClasses[at].reset(RegisterClassW(&windowClass));
+    // Registered for the life of the driver: the second time round this fails, harmlessly.
+    for (const wchar_t* name : StandInClasses) {
+        const auto background = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+        const WNDCLASSW windowClass{0, DefWindowProcW, 0, 0, instance, nullptr, nullptr, background, nullptr, name};
+        RegisterClassW(&windowClass);
     }
     const RECT& bounds = scene.setup.standIn;
     const int width = bounds.right - bounds.left, height = bounds.bottom - bounds.top;
@@ -226,7 +299,8 @@ void ShowStandIn(Scene& scene, const std::string& barText) {
     if (!scene.setup.addressBar) return;
     // A drop-down combo box is created with the height of its list added.
     child(WC_COMBOBOXEXW, child(StandInClasses[2], worker, 0, 0, 30, 0), 10, 4, 200, CBS_DROPDOWN);
-    SendMessageW(AddressBar(scene.standIn.get()), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Wide(barText).c_str()));
+    const HWND addressBar = FindChild(scene.standIn.get(), "Edit", nullptr);
+    SendMessageW(addressBar, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Wide(barText).c_str()));
 }
 
 // A message posted to Quillet is handled only when its thread next takes one from its queue,
@@ -260,6 +334,20 @@ bool HoldFile(const fs::path& path, DWORD ms) {
            CreateTimerQueueTimer(&timer, nullptr, LetGo, file, ms, 0, WT_EXECUTEONLYONCE);
 }
 
+// Starts a program with this command line and current folder (the driver's when null). A Linux
+// program under Wine may come without a process handle.
+bool Spawn(const wchar_t* program, std::wstring line, const wchar_t* current, win32::UniqueHandle& process, DWORD& id) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION created{};
+    if (!CreateProcessW(program, &line[0], nullptr, nullptr, FALSE, 0, nullptr, current, &startup, &created))
+        return false;
+    CloseHandle(created.hThread);
+    process.reset(created.hProcess);
+    id = created.dwProcessId;
+    return true;
+}
+
 // Starts Quillet as the set-up says (as the shell does: its path quoted, its folder current)
 // and waits for its first tick: that makes the window topmost and then looks up the address
 // bar in the same handler, so the steps start once the handler is done (or waits in the box
@@ -271,21 +359,12 @@ std::string Launch(Scene& scene, const std::string& arguments = "") {
     std::wstring commandLine = start == ByName ? L"Quillet.exe" : start == Unquoted ? exe : L"\"" + exe + L"\"";
     if (!arguments.empty()) commandLine += L" " + Wide(arguments);
     const fs::path current = start == ByName ? scene.root : scene.programFolder;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION created{};
-    if (!CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, current.c_str(), &startup,
-                        &created)) {
-        return "start " + Utf8(exe);
-    }
-    win32::UniqueHandle thread(created.hThread);
-    scene.process.reset(created.hProcess);
-    scene.processId = created.dwProcessId;
+    if (!Spawn(exe.c_str(), commandLine, current.c_str(), scene.process, scene.processId)) return "start " + Utf8(exe);
     if (!arguments.empty()) return "";
     // Its caption changes when it goes to the desktop.
     const auto shown = [&] {
-        scene.main = FindTopWindow(scene.processId, "Quillet");
-        return scene.main != nullptr || (scene.main = FindTopWindow(scene.processId, "Quillet on desktop")) != nullptr;
+        return (scene.main = FindTopWindow(scene.processId, "Quillet")) ||
+               (scene.main = FindTopWindow(scene.processId, "Quillet on desktop"));
     };
     if (!WaitUntil(shown, StartMs)) return "a window captioned \"Quillet\" appears";
     scene.combo = FindChild(scene.main, "ComboBox", nullptr);
@@ -306,21 +385,15 @@ std::string Open(Scene& scene, const fs::path& root) {
     wchar_t driver[MAX_PATH] = L"";
     GetModuleFileNameW(nullptr, driver, MAX_PATH);
     std::error_code error;
-    std::vector<fs::path> folders{scene.programFolder, scene.explorerFolder};
-    for (const std::string& made : setup.made) folders.push_back(root / Wide(made));
-    for (const fs::path& folder : folders) {
-        if (!error) fs::create_directories(folder, error);
-    }
+    for (const std::string& made : setup.made) fs::create_directories(root / Wide(made), error);
+    for (const fs::path& folder : {scene.explorerFolder, scene.programFolder}) fs::create_directories(folder, error);
     for (const wchar_t* file : {L"Quillet.exe", L"Help_Quillet.htm"})
         if (!error) fs::copy_file(fs::path(driver).parent_path() / file, scene.programFolder / file, error);
     if (error) return "make the folders and copy the program into " + PathText(scene.programFolder);
     const fs::path options = scene.programFolder / L"QuilletOptions.dat";
     if (setup.options && !(std::ofstream(options, std::ios::binary) << *setup.options)) return "write the options file";
     if (setup.holdOptionsMs > 0 && !HoldFile(options, setup.holdOptionsMs)) return "hold the options file";
-    const std::string bar = setup.barText.empty() ? PathText(scene.explorerFolder) : setup.barText;
-    ShowStandIn(scene, bar);
-    const HWND edit = AddressBar(scene.standIn.get());
-    if (!scene.standIn || (setup.addressBar ? WindowText(edit) != bar : edit != nullptr)) return "the stand-in";
+    ShowStandIn(scene, setup.barText.empty() ? PathText(scene.explorerFolder) : setup.barText);
     if (!BringToFront(scene.standIn.get())) return "the stand-in Explorer window comes to the front";
     return Launch(scene);
 }
@@ -329,6 +402,24 @@ bool CloseQuillet(Scene& scene) {
     if (!scene.Running()) return true;
     PostMessageW(scene.main, WM_CLOSE, 0, 0);
     return WaitUntil([&] { return !scene.Running(); }, CloseMs);
+}
+
+// Saved from the X screen by ImageMagick's import, after a moment for the window to paint.
+// Under Wine a Linux program cannot be waited for, but import grabs the screen before it writes.
+bool SavePicture(HWND window, const std::string& name) {
+    const char* folder = std::getenv("QUILLET_SCREENSHOTS");
+    if (folder == nullptr) return true;
+    WaitUntil([] { return false; }, 300);
+    RECT shown{};
+    GetWindowRect(window, &shown);
+    const std::string file = Format("%s/%s-%d.png", folder, name.c_str(), ScreenDpi());
+    const std::wstring command =
+        Wide(Format("/bin/sh -c \"import -window root -crop %ldx%ld%+ld%+ld '%s'\"", shown.right - shown.left,
+                    shown.bottom - shown.top, shown.left, shown.top, file.c_str()));
+    win32::UniqueHandle process;
+    DWORD id = 0;
+    return Spawn(nullptr, command, nullptr, process, id) &&
+           WaitUntil([&] { return fs::exists(L"Z:" + Wide(file)); }, 10000);
 }
 
 Step Act(std::string what, std::function<bool(Scene&)> run) {
@@ -343,70 +434,18 @@ Step Expect(std::string what, std::string expected, std::function<std::string(Sc
             }};
 }
 
-}  // namespace
-
-std::wstring Wide(const std::string& text) {
-    return fs::path(std::u8string(text.begin(), text.end())).wstring();
-}
-
-std::string Utf8(const std::wstring& text) {
-    const std::u8string bytes = fs::path(text).u8string();
-    return {bytes.begin(), bytes.end()};
-}
-
-std::string Format(const char* format, ...) {
-    char text[1024];
-    va_list arguments;
-    va_start(arguments, format);
-    std::vsnprintf(text, sizeof text, format, arguments);
-    va_end(arguments);
-    return text;
-}
-
-std::vector<RECT> Monitors() {
-    std::vector<RECT> monitors;
-    EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&monitors));
-    // The primary monitor is the one at the origin.
-    std::stable_partition(monitors.begin(), monitors.end(),
-                          [](const RECT& bounds) { return bounds.left == 0 && bounds.top == 0; });
-    return monitors;
-}
-
-bool WaitUntil(const std::function<bool()>& ready, DWORD timeoutMs) {
-    constexpr DWORD PollMs = 10;
-    for (const DWORD start = GetTickCount();;) {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-        if (ready()) return true;
-        if (GetTickCount() - start >= timeoutMs) return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, PollMs, QS_ALLINPUT);
-    }
-}
-
-// A Quillet that does not end is terminated, so that it cannot disturb the next scenario.
-Scene::~Scene() {
-    if (Running() && TerminateProcess(process.get(), 0xDEAD)) WaitUntil([this] { return !Running(); }, CloseMs);
-}
-
-void RunScenario(const Scenario& scenario, const fs::path& work, Tally& tally) {
-    const auto print = [&](bool ok, const std::string& what, std::string seen) {
-        ++(ok ? tally.passed : tally.failed);
-        seen = ok || seen.empty() ? "" : "; saw " + seen;
-        std::string line = Format("%s %s: ", ok ? "PASS" : "FAIL", scenario.name.c_str()) + what + seen;
-        // Line ends shown, so that a wrong one can be seen.
-        for (std::size_t at = 0; (at = line.find_first_of("\r\n", at)) != std::string::npos; at += 2) {
-            line.replace(at, 1, line[at] == '\r' ? "\\r" : "\\n");
-        }
-        std::printf("%s\n", line.c_str());
+// Runs the scenario in its own folder under `work`; adds its checks to `passed` and `failed`.
+void RunScenario(const Scenario& scenario, const fs::path& work, int& passed, int& failed) {
+    const auto print = [&](bool ok, const std::string& what, const std::string& seen) {
+        ++(ok ? passed : failed);
+        const std::string saw = ok || seen.empty() ? "" : "; saw " + seen;
+        std::printf("%s %s: %s%s\n", ok ? "PASS" : "FAIL", scenario.name.c_str(), what.c_str(), saw.c_str());
         std::fflush(stdout);
     };
-    std::error_code ignored;
-    fs::remove_all(DesktopTopFolder(), ignored);  // left by a run that was cut short
     Scene scene;
     scene.setup = scenario.setup;
-    if (const std::string failed = Open(scene, work / Wide(scenario.name)); !failed.empty()) {
-        return print(false, "set-up: " + failed, {});
-    }
+    const std::string error = Open(scene, work / Wide(scenario.name));
+    if (!error.empty()) return print(false, "set-up: " + error, {});
     for (const Step& step : scenario.steps) {
         std::string seen;
         const bool ok = step.run(scene, seen);
@@ -414,19 +453,35 @@ void RunScenario(const Scenario& scenario, const fs::path& work, Tally& tally) {
         if (!ok && !step.check) break;
     }
     if (!CloseQuillet(scene)) print(false, "Quillet ends after WM_CLOSE", "still running");
+    std::error_code ignored;
     fs::remove_all(DesktopTopFolder(), ignored);
 }
 
+// As a person types with automatic <> completion: a '>' already under the caret is stepped over.
+// Input arrives asynchronously: each character waits until the combo box shows a change.
 Step Type(const std::string& text) {
-    return Act("type " + text, [text](Scene& scene) { return TypeAsPerson(scene.combo, text); });
+    return Act("type " + text, [text](Scene& scene) {
+        for (wchar_t character : Wide(text)) {
+            const auto before = ReadCombo(scene.combo);
+            const std::size_t caret = HIWORD(before.second);
+            const bool completed = character == L'>' && LOWORD(before.second) == caret && before.first[caret] == L'>';
+            const SHORT key = completed ? VK_RIGHT : VkKeyScanW(character);
+            const bool onLayout = key != -1 && (HIBYTE(key) & ~1) == 0;  // and needs neither Ctrl nor Alt
+            if (!(onLayout ? SendKey(LOBYTE(key), HIBYTE(key) != 0 ? VK_SHIFT : 0) : SendKey(0, 0, character)))
+                return false;
+            if (IS_HIGH_SURROGATE(character)) continue;  // it shows with its second half
+            if (!WaitUntil([&] { return ReadCombo(scene.combo) != before; }, ShowMs)) return false;
+        }
+        return true;
+    });
 }
 
-Step Press(WORD virtualKey, WORD modifier) {
-    return Act(Format("press virtual key 0x%02X with 0x%02X", virtualKey, modifier),
-               [=](Scene&) { return SendKey(virtualKey, modifier); });
+Step Press(WORD key, WORD modifier = 0) {
+    return Act(Format("press key 0x%02X with 0x%02X", key, modifier), [=](Scene&) { return SendKey(key, modifier); });
 }
 
-// Settled afterwards, so that the next step cannot overtake the click.
+// Posted, as a person's click does not wait for what it starts; settled afterwards, so that the
+// next step cannot overtake it.
 Step Click(const std::string& window, const std::string& button) {
     return Act("click " + Quoted(button) + " in " + window, [=](Scene& scene) {
         const HWND control = FindChild(Find(scene, window, ShowMs), "Button", button.c_str());
@@ -434,13 +489,14 @@ Step Click(const std::string& window, const std::string& button) {
     });
 }
 
+// With the mouse: Wine carries out a greyed item's key as if it were enabled and closes the
+// menu, whereas a click on a greyed item leaves the menu open, as on Windows.
 Step ClickLastMenuItem() {
     return Act("click the last item of the open menu", [](Scene& scene) {
         RECT menu{};
         GetWindowRect(Find(scene, Menu, ShowMs), &menu);
-        INPUT inputs[2] = {{INPUT_MOUSE, {}}, {INPUT_MOUSE, {}}};
-        inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-        inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+        INPUT inputs[2] = {{INPUT_MOUSE, {.mi = {0, 0, 0, MOUSEEVENTF_LEFTDOWN, 0, 0}}},
+                           {INPUT_MOUSE, {.mi = {0, 0, 0, MOUSEEVENTF_LEFTUP, 0, 0}}}};
         // Half an item above the menu's lower edge.
         const int y = menu.bottom - MulDiv(8, ScreenDpi(), 96);
         return menu.right > menu.left && SetCursorPos((menu.left + menu.right) / 2, y) &&
@@ -454,7 +510,8 @@ Step Move(const std::string& window, int x, int y) {
     });
 }
 
-// Quillet's outer size is measured on its window as it runs.
+// Moves the stand-in so that Quillet's window, at its corner, would end `gap` pixels from the
+// edge of the stand-in's monitor. Quillet's outer size is measured on its window as it runs.
 Step StandInNear(Edge edge, int gap) {
     return Act(Format("move the stand-in %d pixels from the edge", gap), [=](Scene& scene) {
         RECT quillet{};
@@ -467,165 +524,177 @@ Step StandInNear(Edge edge, int gap) {
 }
 
 Step CloseStandIn() {
-    return Act("close the stand-in Explorer window",
-               [](Scene& scene) { return DestroyWindow(scene.standIn.release()) != FALSE; });
+    return Act("close the stand-in", [](Scene& scene) { return DestroyWindow(scene.standIn.release()) != FALSE; });
 }
 
-Step Restart(const std::string& arguments) {
+// Closes Quillet if it still runs and starts it again from the same program folder, with
+// `arguments` (and then without waiting for a window).
+Step Restart(const std::string& arguments = "") {
     return Act("start Quillet again " + arguments, [arguments](Scene& scene) {
         return CloseQuillet(scene) && BringToFront(scene.standIn.get()) && Launch(scene, arguments).empty();
     });
 }
 
+// `path` is relative to the scenario's folder.
 Step PutFile(const std::string& path, const std::string& bytes) {
     return Act("write " + path, [=](Scene& scene) {
         return static_cast<bool>(std::ofstream(scene.root / Wide(path), std::ios::binary) << bytes);
     });
 }
 
-// A bare sleep on purpose: the stand-in's messages are this thread's.
+// The driver handles no message for that long, as a hung Explorer window: a bare sleep on
+// purpose, since the stand-in's messages are this thread's.
 Step Hang(DWORD ms) {
     return Act(Format("the stand-in answers nothing for %lu ms", ms), [ms](Scene&) { return Sleep(ms), true; });
 }
 
-// Taken from the X screen by ImageMagick's import, after a moment for the window to paint. Under
-// Wine a Linux program cannot be waited for, but import grabs the screen before it writes.
-Step Screenshot(const std::string& window, const std::string& name) {
-    return Act("save a picture of " + window, [=](Scene& scene) {
-        const char* folder = std::getenv("QUILLET_SCREENSHOTS");
-        if (folder == nullptr) return true;
-        WaitUntil([] { return false; }, 300);
-        RECT shown{};
-        GetWindowRect(Find(scene, window, ShowMs), &shown);
-        const std::string file = Format("%s/%s-%d.png", folder, name.c_str(), ScreenDpi());
-        std::wstring command =
-            Wide(Format("/bin/sh -c \"import -window root -crop %ldx%ld%+ld%+ld '%s'\"", shown.right - shown.left,
-                        shown.bottom - shown.top, shown.left, shown.top, file.c_str()));
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION created{};
-        if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &created)) {
-            return false;
-        }
-        const win32::UniqueHandle process(created.hProcess), thread(created.hThread);
-        return WaitUntil([&] { return fs::exists(L"Z:" + Wide(file)); }, 10000);
-    });
-}
-
-Step ExpectWindow(const std::string& window, At at, POINT offset) {
-    static const char* const Origins[] = {"the screen's corner", "the stand-in's corner", "the main window's corner",
+// The main window is also topmost within TopmostMs of showing, as its first tick makes it.
+Step ExpectWindow(const std::string& window, At at, POINT offset = {}) {
+    static const char* const Origins[] = {"the screen's corner", "the stand-in's corner",
                                           "the centre of the stand-in's monitor"};
     const std::string expected = Format("(%ld, %ld)", offset.x, offset.y);
-    return Expect(window + " at " + Origins[static_cast<int>(at)] + " + " + expected, expected, [=](Scene& scene) {
-        const HWND target = Find(scene, window);
-        RECT bounds{}, origin{};
-        GetWindowRect(target, &bounds);
-        if (at == At::StandIn) GetWindowRect(scene.standIn.get(), &origin);
-        if (at == At::MainWindow) GetWindowRect(scene.main, &origin);
-        const RECT monitor = MonitorOf(scene.standIn.get());
-        const int centreLeft = monitor.left + (monitor.right - monitor.left - (bounds.right - bounds.left)) / 2;
-        const int centreTop = monitor.top + (monitor.bottom - monitor.top - (bounds.bottom - bounds.top)) / 2;
-        if (at == At::Centre) origin = {centreLeft, centreTop, 0, 0};
-        const POINT corner{bounds.left - origin.left, bounds.top - origin.top};
-        return target != nullptr ? Format("(%ld, %ld)", corner.x, corner.y) : "no such window";
-    });
+    const std::string topmost = window == Main ? Format(", topmost within %lu ms,", TopmostMs) : "";
+    return Expect(
+        window + topmost + " at " + Origins[static_cast<int>(at)] + " + " + expected, expected, [=](Scene& scene) {
+            RECT bounds{}, origin{};
+            if (!GetWindowRect(Find(scene, window), &bounds)) return std::string("no such window");
+            if (!topmost.empty() && (scene.topmostMs < 0 || scene.topmostMs > TopmostMs)) {
+                return Format("topmost after %lld ms (-1: never)", scene.topmostMs);
+            }
+            const RECT monitor = MonitorOf(scene.standIn.get());
+            if (at == At::StandIn) GetWindowRect(scene.standIn.get(), &origin);
+            if (at == At::Centre) {
+                origin.left = monitor.left + (monitor.right - monitor.left - (bounds.right - bounds.left)) / 2;
+                origin.top = monitor.top + (monitor.bottom - monitor.top - (bounds.bottom - bounds.top)) / 2;
+            }
+            return Format("(%ld, %ld)", bounds.left - origin.left, bounds.top - origin.top);
+        });
 }
 
-Step ExpectLayout(const std::string& window, const Layout& layout) {
-    const int dpi = ScreenDpi();
+// "" when the control of the layout table entry `args` sits in `form` where the table puts it at
+// `dpi`, with its caption, measured in its font at that DPI, inside it. Beside its caption the
+// system's control draws a push button's edges, a group box's frame on either side, or the box of
+// a check box or radio button: so many pixels at 96 dpi.
+template <typename Args>
+std::string Misplaced(HWND form, const Args& args, int dpi, HDC screen) {
+    constexpr bool combo = std::is_same_v<Args, ui::ComboBox::CreateArgs>;
+    constexpr bool label = std::is_same_v<Args, ui::Label::CreateArgs>;
+    constexpr int beside = combo || label                                   ? 0
+                           : std::is_same_v<Args, ui::Button::CreateArgs>   ? 4
+                           : std::is_same_v<Args, ui::GroupBox::CreateArgs> ? 16
+                                                                            : 17;
+    const std::string className = combo ? "ComboBox" : label ? "Static" : "Button";
+    std::string caption;
+    bool wordWrap = false;
+    if constexpr (!combo) caption = args.caption;
+    if constexpr (label) wordWrap = args.wordWrap;
     const auto scale = [dpi](int length) { return MulDiv(length, dpi, 96); };
-    const auto area = [](long width, long height) { return Format("client area %ld x %ld", width, height); };
-    const std::string expected = area(scale(layout.window.clientWidth), scale(layout.window.clientHeight));
+    const HWND control = FindChild(form, className, caption.c_str());
+    const ui::Bounds& at = args.bounds;
+    RECT place{};
+    GetWindowRect(control, &place);
+    MapWindowPoints(HWND_DESKTOP, GetParent(control), reinterpret_cast<POINT*>(&place), 2);
+    // A combo box is as high as its edit field, which its font decides.
+    const long width = place.right - place.left, height = combo ? scale(at.height) : place.bottom - place.top;
+    const std::string name = "; " + className + " " + Quoted(caption);
+    const std::string placed = Format(" at (%ld, %ld) %ld x %ld", place.left, place.top, width, height);
+    const std::string wanted =
+        Format(" at (%d, %d) %d x %d", scale(at.left), scale(at.top), scale(at.width), scale(at.height));
+    std::string seen = placed == wanted ? "" : name + placed;
+    const ui::Font& font = args.font;
+    const win32::UniqueFont made(CreateFontW(scale(font.height), 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, font.italic,
+                                             font.underline, 0, DEFAULT_CHARSET, 0, 0, 0, 0, Wide(font.face).c_str()));
+    const HGDIOBJ old = SelectObject(screen, made.get());
+    RECT text{0, 0, scale(at.width) - scale(beside), 0};
+    DrawTextW(screen, Wide(caption).c_str(), -1, &text, DT_CALCRECT | (wordWrap ? DT_WORDBREAK : DT_SINGLELINE));
+    SelectObject(screen, old);
+    // A text's cell ends in the blank column and row that part it from the next letter and line:
+    // those may fall outside the control without hiding anything.
+    if (text.right - 1 > scale(at.width) - scale(beside) || text.bottom - 1 > scale(at.height)) {
+        seen += name + Format(" needs %ld x %ld", text.right + scale(beside), text.bottom);
+    }
+    return seen;
+}
+
+// The client area and every control where the window's layout table puts them at the screen's
+// DPI. Then a picture of the window is saved as FOLDER/PICTURE-DPI.png when the environment names
+// a Linux FOLDER in QUILLET_SCREENSHOTS.
+template <typename... Args>
+Step ExpectLayout(const std::string& window, const std::string& picture, const ui::Form::CreateArgs& table,
+                  const Args&... controls) {
+    const int dpi = ScreenDpi();
+    const std::string expected =
+        Format("client area %d x %d", MulDiv(table.clientWidth, dpi, 96), MulDiv(table.clientHeight, dpi, 96));
     const std::string what = Format("%s at %d dpi: ", window.c_str(), dpi) + expected;
     return Expect(what + ", every control in place, no caption clipped", expected, [=](Scene& scene) {
         const HWND form = Find(scene, window, ShowMs);
         RECT client{};
         GetClientRect(form, &client);
-        std::string seen = area(client.right, client.bottom);
+        std::string seen = Format("client area %ld x %ld", client.right, client.bottom);
         const HDC screen = GetDC(nullptr);
-        for (const Part& part : layout.parts) {
-            const HWND control = FindChild(form, part.className, part.caption);
-            const ui::Bounds& at = part.bounds;
-            RECT place{};
-            GetWindowRect(control, &place);
-            MapWindowPoints(HWND_DESKTOP, GetParent(control), reinterpret_cast<POINT*>(&place), 2);
-            // A combo box is as high as its edit field, which its font decides.
-            const long height = part.className == std::string("ComboBox") ? scale(at.height) : place.bottom - place.top;
-            const std::string name = "; " + std::string(part.className) + " " + Quoted(part.caption);
-            if (control == nullptr ||
-                std::array<long, 4>{place.left, place.top, place.right - place.left, height} !=
-                    std::array<long, 4>{scale(at.left), scale(at.top), scale(at.width), scale(at.height)}) {
-                seen +=
-                    name + Format(" at (%ld, %ld) %ld x %ld", place.left, place.top, place.right - place.left, height);
-            }
-            const ui::Font& font = part.font;
-            const win32::UniqueFont made(CreateFontW(scale(font.height), 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL,
-                                                     font.italic, font.underline, 0, DEFAULT_CHARSET, 0, 0, 0, 0,
-                                                     Wide(font.face).c_str()));
-            const HGDIOBJ old = SelectObject(screen, made.get());
-            RECT text{0, 0, scale(at.width) - scale(part.beside), 0};
-            DrawTextW(screen, Wide(part.caption).c_str(), -1, &text,
-                      DT_CALCRECT | (part.wordWrap ? DT_WORDBREAK : DT_SINGLELINE));
-            SelectObject(screen, old);
-            // A text's cell ends in the blank column and row that part it from the next letter
-            // and line: those may fall outside the control without hiding anything.
-            if (text.right - 1 > scale(at.width) - scale(part.beside) || text.bottom - 1 > scale(at.height)) {
-                seen += name + Format(" needs %ld x %ld", text.right + scale(part.beside), text.bottom);
-            }
-        }
+        ((seen += Misplaced(form, controls, dpi, screen)), ...);
         ReleaseDC(nullptr, screen);
+        // Pictured once, when all is in place.
+        if (seen == expected && !SavePicture(form, picture)) seen = "no picture saved";
         return seen;
     });
 }
 
-Step ExpectShown(const std::string& window, bool shown) {
-    const auto state = [](bool visible) { return std::string(visible ? "shown" : "not shown"); };
-    return Expect(window + " is " + state(shown), state(shown),
-                  [=](Scene& scene) { return state(IsWindowVisible(Find(scene, window))); });
-}
-
-Step ExpectChecked(const std::string& window, const std::vector<std::string>& captions) {
-    std::vector<std::string> quoted;
-    for (const std::string& caption : captions) quoted.push_back(Quoted(caption));
-    const std::string expected = SortedList(quoted);
-    return Expect(window + " has checked " + expected, expected, [=](Scene& scene) {
+// What the window shows: NotShown; the text of a message box (`shows` itself when the text begins
+// with it: a longer message is expected by its opening); the captions of its checked buttons, as
+// SortedList gives them; or "shown".
+Step ExpectShown(const std::string& window, const std::string& shows = "shown") {
+    return Expect(window + " shows " + Quoted(shows), Quoted(shows), [=](Scene& scene) {
+        const HWND found = Find(scene, window);
+        if (!IsWindowVisible(found)) return Quoted(NotShown);
+        if (const HWND message = GetDlgItem(found, MessageTextId)) {
+            const std::string text = WindowText(message);
+            return Quoted(text.starts_with(shows) ? shows : text);
+        }
         std::vector<std::string> checked;
-        FindUnder(Find(scene, window, ShowMs), [&](HWND control) {
-            if (Ask(control, BM_GETCHECK) == BST_CHECKED) checked.push_back(Quoted(WindowText(control)));
+        FindUnder(found, [&](HWND control) {
+            if (Ask(control, BM_GETCHECK) == BST_CHECKED) checked.push_back(WindowText(control));
             return false;
         });
-        return SortedList(checked);
+        return Quoted(checked.empty() ? "shown" : SortedList(checked));
     });
 }
 
-Step ExpectCombo(const std::string& text, int caret) {
-    const auto shows = [](const std::pair<std::wstring, DWORD>& state) {
-        return Quoted(Utf8(state.first)) + Format(", selection %u to %u", LOWORD(state.second), HIWORD(state.second));
-    };
-    const std::string expected = shows({Wide(text), MAKELONG(caret, caret)});
-    return Expect("the combo box shows " + expected, expected,
-                  [=](Scene& scene) { return shows(ReadCombo(scene.combo)); });
+// Its text, with the characters from `from` to `to` selected (the caret at `from` when `to` is
+// not given).
+Step ExpectCombo(const std::string& text, int from, int to = -1) {
+    const std::string expected = Quoted(text) + Format(", selection %d to %d", from, to < 0 ? from : to);
+    return Expect("the combo box shows " + expected, expected, [](Scene& scene) {
+        const auto [shown, selection] = ReadCombo(scene.combo);
+        return Quoted(Utf8(shown)) + Format(", selection %u to %u", LOWORD(selection), HIWORD(selection));
+    });
 }
 
-Step ExpectFocus(const std::string& button) {
+// On this button, or on the combo box when none is given.
+Step ExpectFocus(const std::string& button = {}) {
     const std::string wanted = button.empty() ? "the combo box" : Quoted(button);
     return Expect("the focus is on " + wanted, wanted, [](Scene& scene) {
         GUITHREADINFO info{sizeof info, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, {}};
         GetGUIThreadInfo(GetWindowThreadProcessId(scene.main, nullptr), &info);
-        const bool inCombo = info.hwndFocus == scene.combo || GetParent(info.hwndFocus) == scene.combo;
-        return inCombo && info.hwndFocus != nullptr ? std::string("the combo box") : Quoted(WindowText(info.hwndFocus));
+        // The combo box's Edit holds the focus for it.
+        return IsChild(scene.combo, info.hwndFocus) ? std::string("the combo box") : Quoted(WindowText(info.hwndFocus));
     });
 }
 
-Step ExpectTree(std::vector<std::string> folders, In where) {
-    static const char* const Places[] = {"the Explorer folder", "the desktop's \"Quillet e2e\"",
-                                         "the scenario's folder"};
+// Every folder in the Explorer folder, or under `place`: relative to the scenario's folder, or a
+// full path. Each as a relative path with backslashes.
+Step ExpectTree(const std::vector<std::string>& folders, const std::string& place = "") {
     const std::string expected = SortedList(folders);
-    return Expect(Places[static_cast<int>(where)] + (" holds " + expected), expected, [where](Scene& scene) {
-        return ListTree(where == In::Explorer  ? scene.explorerFolder
-                        : where == In::Desktop ? DesktopTopFolder()
-                                               : scene.root);
-    });
+    return Expect((place.empty() ? "the Explorer folder" : Quoted(place)) + " holds " + expected, expected,
+                  [=](Scene& scene) {
+                      const fs::path root = place.empty() ? scene.explorerFolder : scene.root / Wide(place);
+                      std::vector<std::string> found;
+                      std::error_code error;
+                      for (auto it = fs::recursive_directory_iterator(root, error); !error && it != fs::end(it);
+                           it.increment(error))
+                          if (it->is_directory()) found.push_back(PathText(fs::relative(it->path(), root)));
+                      return SortedList(found);
+                  });
 }
 
 Step ExpectFile(const std::optional<std::string>& bytes) {
@@ -636,53 +705,32 @@ Step ExpectFile(const std::optional<std::string>& bytes) {
     });
 }
 
-Step ExpectBox(const std::string& caption, const std::string& text) {
-    return Expect("a " + Quoted(caption) + " box says " + Quoted(text), Quoted(text), [caption](Scene& scene) {
-        return Quoted(WindowText(GetDlgItem(Find(scene, caption), MessageTextId)));
-    });
-}
-
-// The program's path is shown as PROGRAM, so that the expectation does not depend on the scenario.
+// Explorer's menu entry for a folder's background, for this scenario's Quillet.exe.
 Step ExpectMenuEntry(bool present) {
-    const std::string entry =
-        present ? R"(Make folders here with Quillet | "PROGRAM" | "PROGRAM")" : "no key | no key | no key";
-    return Expect("Explorer's menu: entry, icon, command " + entry + "; others kept", entry + "; others kept",
-                  [](Scene& scene) {
-                      std::string seen = ShellValue(L"\\Quillet", nullptr) + " | " + ShellValue(L"\\Quillet", L"Icon") +
-                                         " | " + ShellValue(L"\\Quillet\\command", nullptr);
-                      const std::string program = PathText(scene.programFolder / L"Quillet.exe");
-                      for (std::size_t at; (at = seen.find(program)) != std::string::npos;) {
-                          seen.replace(at, program.size(), "PROGRAM");
-                      }
-                      return seen + (ShellValue(L"", nullptr) != "no key" ? "; others kept" : "; others gone");
-                  });
-}
-
-Step ExpectTopmost(DWORD withinMs) {
-    const std::string what = Format("WS_EX_TOPMOST is set within %lu ms of the window showing", withinMs);
-    return Expect(what, "in time", [=](Scene& scene) {
-        const bool inTime = scene.topmostMs >= 0 && scene.topmostMs <= withinMs;
-        return inTime ? std::string("in time") : Format("after %lld ms (-1: never)", scene.topmostMs);
+    const std::string what = present ? "has the entry, icon and command" : "has no entry";
+    return Expect("Explorer's menu " + what + " for this Quillet.exe, others kept", "as expected", [=](Scene& scene) {
+        const std::string program = Quoted(PathText(scene.programFolder / L"Quillet.exe"));
+        const std::string wanted =
+            present ? "Make folders here with Quillet | " + program + " | " + program : "no key | no key | no key";
+        const std::string seen = ShellValue(L"\\Quillet") + " | " + ShellValue(L"\\Quillet", L"Icon") + " | " +
+                                 ShellValue(L"\\Quillet\\command");
+        if (seen != wanted) return seen;
+        return std::string(ShellValue(L"") != "no key" ? "as expected" : "others gone");
     });
 }
 
-Step ExpectRunning(DWORD forMs, const std::string& window) {
-    const std::string what =
-        Format("Quillet still runs %lu ms later", forMs) + (window == Main ? "" : ", showing " + window);
-    return {what, [=](Scene& scene, std::string&) {
+Step ExpectRunning(DWORD forMs) {
+    return {Format("Quillet still runs %lu ms later", forMs), [=](Scene& scene, std::string&) {
                 Settle(scene);
-                return !WaitUntil([&] { return !scene.Running() || !IsWindowVisible(Find(scene, window)); }, forMs);
+                return !WaitUntil([&] { return !scene.Running() || !IsWindowVisible(scene.main); }, forMs);
             }};
 }
 
 Step ExpectExit(DWORD withinMs) {
-    const std::string what = Format("Quillet ends with exit code 0 within %lu ms", withinMs);
-    return Expect(
-        what, "exit code 0",
-        [](Scene& scene) {
-            DWORD code = 0;
-            if (scene.Running() || !GetExitCodeProcess(scene.process.get(), &code)) return std::string("still running");
-            return Format("exit code %lu", code);
-        },
-        withinMs);
+    const auto ended = [](Scene& scene) {
+        DWORD code = STILL_ACTIVE;
+        GetExitCodeProcess(scene.process.get(), &code);
+        return code == STILL_ACTIVE ? std::string("still running") : Format("exit code %lu", code);
+    };
+    return Expect(Format("Quillet ends with exit code 0 within %lu ms", withinMs), "exit code 0", ended, withinMs);
 }
