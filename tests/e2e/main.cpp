@@ -60,7 +60,7 @@ std::vector<Scenario> AllScenarios() {
         {"layout-main", {},
             {ExpectLayout(Main, "main", M::Window, M::Label1, M::lblVersionInfo, M::lblSiteLink, M::ComboBox1,
             M::btnHistoryAdd, M::btnHistoryRemove, M::btnCreate, M::btnCreateQuit, M::btnQuit, M::btnConfig,
-            M::btnHelp)}},
+            M::btnHelp), Hover(Main, "+"), ExpectShown(Tooltip, "Add to history")}},
         // The box pauses the watchdog, which closes Quillet once the box is gone.
         {"watchdog", {}, {Type("a*"), Enter,
             ExpectShown(ErrorBox, "\"a*\" contains \"*\" which is not legal in a folder name."), CloseStandIn(),

@@ -120,6 +120,7 @@ inline const std::string Main = "the main window";
 inline const std::string ErrorBox = "Quillet error", Warning = "Quillet warning", OptionsDialog = "Options";
 inline const std::string InfoBox = "Quillet";  // a box; the main window is never taken for it
 inline const std::string Menu = "#32768";      // an open menu, by its class
+inline const std::string Tooltip = "tooltips_class32";
 inline const std::string NotShown = "not shown";
 // The one folder a scenario may make on the desktop, removed after each scenario. Wine's prefixes
 // share the desktop: named by the process, runs side by side do not remove each other's.
@@ -200,8 +201,9 @@ LRESULT Ask(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
 
 // Asked with WM_GETTEXT, which also reaches other processes' controls.
 std::string WindowText(HWND window) {
-    wchar_t text[1024] = L"";
-    Ask(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text));
+    std::wstring text(static_cast<std::size_t>(Ask(window, WM_GETTEXTLENGTH)) + 1, L'\0');
+    text.resize(std::min<std::size_t>(text.size() - 1,
+                                      Ask(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]))));
     return Utf8(text);
 }
 
@@ -504,6 +506,18 @@ Step ClickLastMenuItem() {
     });
 }
 
+// The mouse comes to rest over the middle of the button, in two moves as a hand makes them.
+Step Hover(const std::string& window, const std::string& button) {
+    return Act("hover over " + Quoted(button) + " in " + window, [=](Scene& scene) {
+        RECT shown{};
+        const HWND control = FindChild(Find(scene, window, ShowMs), "Button", button.c_str());
+        INPUT move{INPUT_MOUSE, {.mi = {1, 1, 0, MOUSEEVENTF_MOVE, 0, 0}}};
+        return control != nullptr && GetWindowRect(control, &shown) &&
+               SetCursorPos((shown.left + shown.right) / 2 - 1, (shown.top + shown.bottom) / 2 - 1) &&
+               SendInput(1, &move, sizeof move) == 1;
+    });
+}
+
 Step Move(const std::string& window, int x, int y) {
     return Act(Format("move %s to (%d, %d)", window.c_str(), x, y), [=](Scene& scene) {
         return SetWindowPos(Find(scene, window), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE) != 0;
@@ -647,6 +661,7 @@ Step ExpectShown(const std::string& window, const std::string& shows = "shown") 
     return Expect(window + " shows " + Quoted(shows), Quoted(shows), [=](Scene& scene) {
         const HWND found = Find(scene, window);
         if (!IsWindowVisible(found)) return Quoted(NotShown);
+        if (window == Tooltip) return Quoted(WindowText(found));
         if (const HWND message = GetDlgItem(found, MessageTextId)) {
             const std::string text = WindowText(message);
             return Quoted(text.starts_with(shows) ? shows : text);
