@@ -37,7 +37,6 @@ std::vector<Scenario> AllScenarios() {
                       noel = Stored(1, 1, 1, "Na\xEFve\r\r\nNo\xEBl\r\r\n");
     const std::string huge = Stored(1, 1, 1, std::string(1 << 20, 'x') + "\r\n");
     const std::string desktop = PathText(DesktopTopFolder());
-    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
     namespace M = Form1Layout;
     namespace O = OptionsLayout;
     namespace W = NoAddressBarLayout;
@@ -54,9 +53,6 @@ std::vector<Scenario> AllScenarios() {
     // clang-format off
     std::vector<Scenario> scenarios = {
         {"placement-corner-and-margins", {}, cornerAndMargins},
-        {"placement-origin", {.standIn = {0, 0, 800, 500}}, {ExpectWindow(Main, At::Centre)}},
-        {"placement-maximised", {.standIn = {-8, -8, width + 8, height + 8}}, {ExpectWindow(Main, At::Centre)}},
-        {"placement-off-left", {.standIn = {-20, 150, 780, 650}}, {ExpectWindow(Main, At::Screen, {0, 150})}},
         {"layout-main", {},
             {ExpectLayout(Main, "main", M::Window, M::Label1, M::lblVersionInfo, M::lblSiteLink, M::ComboBox1,
             M::btnHistoryAdd, M::btnHistoryRemove, M::btnCreate, M::btnCreateQuit, M::btnQuit, M::btnConfig,

@@ -38,7 +38,14 @@ Texts Create(const std::string& text, bool created, const std::string& target = 
     return calls;
 }
 
+int NothrowAllocationsLeft = -1;  // the engine's nothrow allocations before one fails; -1: none fails
+bool Fails() { return NothrowAllocationsLeft >= 0 && NothrowAllocationsLeft-- == 0; }  // then none after it
+
 }  // namespace
+
+// Through the ordinary operators, so that ASan pairs each allocation with its delete.
+void* operator new(std::size_t n, const std::nothrow_t&) noexcept { return Fails() ? nullptr : ::operator new(n); }
+void* operator new[](std::size_t n, const std::nothrow_t&) noexcept { return Fails() ? nullptr : new char[n]; }
 
 // The whole text is checked before the first folder is made; then each folder is asked for in
 // typed order until Windows refuses one. Every row shows at most one message.
@@ -88,6 +95,14 @@ TEST(Engine, CreatesTheNamedFoldersOrSaysWhyNot) {
         {"%s%n*", {}, contains("%s%n*", "*")}, {N216 + "?", {}, contains(N216 + "?", "?")},  // characters come first
         {N216 + "|" + N215, {}, "\"" + N216 + "\" is longer than 215 characters, the maximum length advised by "
                                 "Microsoft."}};
+    // "a<b>" takes InputBuf, three SpecNodes (the last ends the list) and WorkPath, in that order.
+    for (int left = 0; const std::string buffer : {"InputBuf", "SpecNode", "SpecNode", "SpecNode", "WorkPath"}) {
+        rows.push_back({"a<b>", {}, "Internal program error:\n\n  \"" + buffer + " memory allocation failed\"\n\n"
+                        "Please close program and try again.\nIf this keeps happening, please tell us at https://"
+                        "quillet.example/, quoting this message and the folder specification you entered.",
+                        buffer == "WorkPath" ? sys::kErrorNotEnoughMemory : 0, "C:\\Data",
+                        [failing = left++] { NothrowAllocationsLeft = failing; }});
+    }
     // Names Windows would not make as typed: it drops trailing dots and blanks, opens devices.
     for (const std::string name : {". .", "Q1 .", "%s.", "CON", "nul.txt", "Aux .x", "PRN", "COM1", "lpt9",
                                     "COM\xC2\xB9", "a\tb", "x\x01"}) {
