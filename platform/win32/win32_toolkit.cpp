@@ -630,7 +630,6 @@ RECT OuterRect(win::WindowHandle handle) {
     return rect;
 }
 
-
 }  // namespace
 
 int ui::Form::Left() const {
