@@ -82,6 +82,14 @@ FolderIdentity IdentityOf(HANDLE folder) {
     return {static_cast<std::uint64_t>(index.QuadPart)};
 }
 
+// Whether the handle is on a folder: a file made where a recorded folder was may have been given
+// that folder's number (Wine's file systems reuse them, and FAT may).
+bool OnFolder(HANDLE opened) {
+    FILE_BASIC_INFO basic;
+    return ::GetFileInformationByHandleEx(opened, FileBasicInfo, &basic, sizeof basic) &&
+           (basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 }  // namespace
 
 // CreateDirectoryW's own call, which also leaves a handle on the new folder to read its identity
@@ -116,7 +124,9 @@ Removal RemoveFolder(const char* path, const FolderIdentity& made) {
         const DWORD error = ::GetLastError();
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? Removal::Gone : Removal::Refused;
     }
-    if (made == FolderIdentity{} || !(IdentityOf(folder.get()) == made)) return Removal::Replaced;
+    if (made == FolderIdentity{} || !OnFolder(folder.get()) || !(IdentityOf(folder.get()) == made)) {
+        return Removal::Replaced;
+    }
     FILE_DISPOSITION_INFO disposition{TRUE};
     if (::SetFileInformationByHandle(folder.get(), FileDispositionInfo, &disposition, sizeof disposition)) {
         return Removal::Removed;
