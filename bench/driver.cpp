@@ -15,12 +15,12 @@
 #include "rig.cpp"  // the end-to-end rig: the stand-in Explorer window, Quillet's launch and settling
 
 #include <psapi.h>
-#include <winternl.h>  // NtQueryInformationFile
 
 #include <optional>
 #include <set>
 
 #include "lines.h"
+#include "system.h"
 
 namespace {
 
@@ -354,37 +354,17 @@ bool QuilletCreate(Scene& scene, HWND bar, HWND createButton, const lines::Line&
 }
 
 // How the bare loop makes each folder. Only the first is the baseline; the second makes each
-// folder with the calls Quillet makes, to tell what its record for undo costs (the new folder's
+// folder with Quillet's own function, to tell what its record for undo costs (the new folder's
 // file index, read through the handle that made it) from what the rest of Quillet costs.
 enum class Bare {
     Create,          // CreateDirectoryA alone
-    CreateAndIndex,  // NtCreateFile, then NtQueryInformationFile on its handle, as Quillet does
+    CreateAndIndex,  // sys::CreateFolder: NtCreateFile, then the file index through its handle
 };
-
-// What NtQueryInformationFile gives for FileInternalInformation (6): the file index.
-struct FileInternalInformation {
-    LARGE_INTEGER index;
-};
-constexpr auto FileInternalInformationClass = static_cast<FILE_INFORMATION_CLASS>(6);
 
 bool MakeFolder(const std::string& path, Bare how) {
-    if (how == Bare::Create) return CreateDirectoryA(path.c_str(), nullptr) != FALSE;
-    UNICODE_STRING ntPath;
-    if (!RtlDosPathNameToNtPathName_U(Wide(path).c_str(), &ntPath, nullptr, nullptr)) return false;
-    OBJECT_ATTRIBUTES attributes;
-    InitializeObjectAttributes(&attributes, &ntPath, OBJ_CASE_INSENSITIVE, nullptr, nullptr);
-    IO_STATUS_BLOCK status{};
-    HANDLE created = nullptr;
-    const NTSTATUS result = NtCreateFile(&created, FILE_LIST_DIRECTORY | SYNCHRONIZE, &attributes, &status, nullptr,
-                                         FILE_ATTRIBUTE_NORMAL, FILE_SHARE_READ | FILE_SHARE_WRITE, FILE_CREATE,
-                                         FILE_DIRECTORY_FILE | FILE_SYNCHRONOUS_IO_NONALERT | FILE_OPEN_FOR_BACKUP_INTENT,
-                                         nullptr, 0);
-    RtlFreeUnicodeString(&ntPath);
-    if (result < 0) return false;
-    const win32::UniqueFile folder(created);
-    FileInternalInformation information{};
-    return NtQueryInformationFile(folder.get(), &status, &information, sizeof information,
-                                  FileInternalInformationClass) >= 0;
+    sys::FolderIdentity made;
+    return how == Bare::Create ? CreateDirectoryA(path.c_str(), nullptr) != FALSE
+                               : sys::CreateFolder(path.c_str(), &made) == sys::kSuccess;
 }
 
 // The same folders made by a bare loop in the driver, every path written out beforehand.
@@ -461,8 +441,8 @@ bool MeasureCreate(const fs::path& work, int runs) {
         callsAgainstBare.Log(Format("%s, the loop of Quillet's calls and the bare loop, ms", test.name));
         PrintRow(figure, Format("%.1f ms", Median(againstBare.quillet)),
                  Format("%.1f ms", Median(againstBare.baseline)), againstBare.Ratio(), CreateGoal);
-        std::printf("%s: a loop of Quillet's calls (NtCreateFile, and NtQueryInformationFile for the file index "
-                    "its undo keeps) takes %.1f ms, %.2fx the bare loop; Quillet takes %.2fx that loop.\n",
+        std::printf("%s: a loop of Quillet's own CreateFolder (NtCreateFile, and NtQueryInformationFile for the "
+                    "file index its undo keeps) takes %.1f ms, %.2fx the bare loop; Quillet takes %.2fx that loop.\n",
                     test.name, Median(callsAgainstBare.quillet), callsAgainstBare.Ratio(), againstCalls.Ratio());
     }
     SetWindowLongPtrW(bar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(barProc));
