@@ -1,8 +1,8 @@
 #!/bin/bash
 # Builds Quillet.exe and its package, and runs it under Wine beside a stand-in Explorer window
-# showing a demo folder. With $DISPLAY set, you type into Quillet yourself; without, a short scripted session
-# on a virtual display types Reports<Q1|Q2>|Archive, presses Enter, prints the folders made and
-# saves a screenshot.
+# showing a demo folder. With $DISPLAY set, you type into Quillet yourself; without, a short
+# scripted session on a virtual display types Reports<Q1|Q2>|Archive, presses Enter, prints the
+# folders made and saves a screenshot.
 set -euo pipefail
 
 repo_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"

@@ -84,13 +84,9 @@ wine_prefix() {
   source scripts/wine-env.sh
 }
 
-e2e() {
-  mkdir -p build/e2e-work
-  timeout 600 wine "$win32_dir/quillet_e2e.exe" --work "$(windows_path "$repo_root/build/e2e-work")"
-}
-
 # ---------------------------------------------------------------------------------------------
-# End-to-end at 144 dpi and on two monitors, each on a display and in a Wine prefix of its own.
+# End-to-end: at 96 dpi, then at 144 dpi and on two monitors, each on a display and in a Wine
+# prefix of its own.
 
 screenshots_dir=build/screenshots
 # The scenarios whose checks depend on the windows' sizes.
@@ -163,7 +159,7 @@ stage "display" start_display
 stage "Wine prefix" wine_prefix
 stage "win32 build" win32_build
 stage "win32 tests" ctest --test-dir "$win32_dir" --output-on-failure
-stage "end-to-end" e2e
+stage "end-to-end" e2e_logged build/e2e.log
 stage "end-to-end 96, 144 dpi" e2e_dpi
 stage "two monitors, right" e2e_two_monitors RightOf
 stage "two monitors, left" e2e_two_monitors LeftOf
