@@ -41,14 +41,9 @@ echo "bench: building (logs in $out_dir)"
 { cmake -S . -B "$native_dir" -DCMAKE_BUILD_TYPE=Release "-DCMAKE_CXX_FLAGS_RELEASE=-O2 -DNDEBUG" &&
   cmake --build "$native_dir" -j 2 --target rules_bench; } >"$out_dir/native-build.log" 2>&1 ||
   fail "the native build failed; see $out_dir/native-build.log"
-# The toolchain is read on the first configure only; CMake warns when it is given again.
-toolchain=()
-[ -f "$win32_dir/CMakeCache.txt" ] || toolchain=(-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake)
-{ cmake -S . -B "$win32_dir" "${toolchain[@]}" -DCMAKE_BUILD_TYPE=MinSizeRel &&
-  cmake --build "$win32_dir" -j 2 --target Quillet quillet_bench bench_minimal; } >"$out_dir/win32-build.log" 2>&1 ||
-  fail "the Windows build failed; see $out_dir/win32-build.log"
 
 source scripts/display.sh
+source scripts/windows-build.sh
 own_wine=no
 cleanup() {
   wineserver -k 2>/dev/null || true
@@ -61,6 +56,9 @@ if [ -z "${DISPLAY:-}" ] || [ -z "${WINEPREFIX:-}" ]; then
   start_display >/dev/null || fail "no virtual display"
   source scripts/wine-env.sh || fail "the Wine prefix could not be made"
 fi
+# The size is the shipped build's; the timings run where Wine can run them (see wine-env.sh).
+build_windows --target Quillet quillet_bench bench_minimal >"$out_dir/win32-build.log" 2>&1 ||
+  fail "the Windows build failed; see $out_dir/win32-build.log"
 
 load_before="$(cut -d' ' -f1-3 /proc/loadavg)"
 
@@ -78,7 +76,7 @@ fi
 echo "bench: Quillet.exe under Wine"
 rm -rf "$work_dir"
 mkdir -p "$work_dir"
-timeout 3600 wine "$win32_dir/quillet_bench.exe" --runs "$runs" --work "$(windows_path "$work_dir")" \
+timeout 3600 wine "$QUILLET_TEST_BUILD/quillet_bench.exe" --runs "$runs" --work "$(windows_path "$work_dir")" \
   </dev/null >"$out_dir/driver.out" 2>"$out_dir/driver.log"
 driver_status=$?
 rm -rf "$work_dir"

@@ -8,6 +8,7 @@ set -uo pipefail
 repo_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$repo_root" || exit 1
 source scripts/display.sh
+source scripts/windows-build.sh
 
 runs="${1:-10}"
 shift || true
@@ -16,7 +17,6 @@ if ! [[ "$runs" =~ ^[1-9][0-9]*$ ]]; then
   exit 2
 fi
 
-win32_dir=build/win32
 log_dir=build/e2e-repeat
 
 cleanup() {
@@ -27,11 +27,7 @@ trap cleanup EXIT
 
 if [ -z "${DISPLAY:-}" ]; then start_display || exit 1; fi
 source scripts/wine-env.sh || exit 1
-# The toolchain is read on the first configure only; CMake warns when it is given again.
-toolchain=()
-[ -f "$win32_dir/CMakeCache.txt" ] || toolchain=(-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake)
-cmake -S . -B "$win32_dir" "${toolchain[@]}" >/dev/null || exit 1
-cmake --build "$win32_dir" -j 2 --target quillet_e2e >/dev/null || exit 1
+build_windows --target quillet_e2e >/dev/null || exit 1
 
 rm -rf "$log_dir"
 mkdir -p "$log_dir" build/e2e-work
@@ -40,7 +36,7 @@ passed_runs=0
 for run in $(seq "$runs"); do
   log="$log_dir/run-$run.txt"
   start=$SECONDS
-  timeout 600 wine "$win32_dir/quillet_e2e.exe" --work "$work" "$@" 2>&1 | tr -d '\r' >"$log"
+  timeout 600 wine "$QUILLET_TEST_BUILD/quillet_e2e.exe" --work "$work" "$@" 2>&1 | tr -d '\r' >"$log"
   status=${PIPESTATUS[0]}
   summary="$(grep -E '^[0-9]+ passed, [0-9]+ failed$' "$log" | tail -1)"
   printf 'run %3d: %-24s exit %d, %3d s\n' "$run" "${summary:-no summary}" "$status" $((SECONDS - start))

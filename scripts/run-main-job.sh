@@ -8,6 +8,7 @@ set -euo pipefail
 repo_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$repo_root"
 source scripts/display.sh
+source scripts/windows-build.sh
 
 win32_dir=build/win32
 demo_dir="$repo_root/build/demo"
@@ -26,15 +27,12 @@ bash scripts/setup.sh
 interactive=no
 if [ -n "${DISPLAY:-}" ]; then interactive=yes; else start_display; fi
 source scripts/wine-env.sh
-# The toolchain is read on the first configure only; CMake warns when it is given again.
-toolchain=()
-[ -f "$win32_dir/CMakeCache.txt" ] || toolchain=(-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake)
-cmake -S . -B "$win32_dir" "${toolchain[@]}"
-cmake --build "$win32_dir" -j 2 --target quillet_e2e
+build_windows --target quillet_e2e
 (cd "$win32_dir" && cpack >/dev/null)
 package="$repo_root/$win32_dir/Quillet-2.1.1-win32.zip"
 echo "Package: $package, $(stat -c %s "$package") bytes"
-driver="$win32_dir/quillet_e2e.exe"
+# The shipped build where this machine runs 32-bit code; its 64-bit twin where it cannot.
+driver="$QUILLET_TEST_BUILD/quillet_e2e.exe"
 
 rm -rf "$demo_dir"
 mkdir -p "$demo_dir"

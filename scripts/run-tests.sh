@@ -8,6 +8,7 @@ set -uo pipefail
 repo_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$repo_root" || exit 1
 source scripts/display.sh
+source scripts/windows-build.sh
 
 native_dir=build/native
 sanitize_dir=build/sanitize
@@ -73,11 +74,11 @@ fuzz() {
   done
 }
 
-win32_build() {
-  # The toolchain is read on the first configure only; CMake warns when it is given again.
-  local toolchain=()
-  [ -f "$win32_dir/CMakeCache.txt" ] || toolchain=(-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake)
-  cmake -S . -B "$win32_dir" "${toolchain[@]}" && cmake --build "$win32_dir" -j "$jobs"
+# The package is read back from the shipped build; what runs under Wine runs from the test build
+# (the same folder where this machine runs 32-bit code).
+win32_tests() {
+  ctest --test-dir "$win32_dir" --output-on-failure -L package &&
+    ctest --test-dir "$QUILLET_TEST_BUILD" --output-on-failure -L wine
 }
 
 wine_prefix() {
@@ -97,7 +98,7 @@ e2e_logged() {
   local log="$1"
   shift
   mkdir -p build/e2e-work
-  timeout 600 wine "$win32_dir/quillet_e2e.exe" --work "$(windows_path "$repo_root/build/e2e-work")" "$@" 2>&1 |
+  timeout 600 wine "$QUILLET_TEST_BUILD/quillet_e2e.exe" --work "$(windows_path "$repo_root/build/e2e-work")" "$@" 2>&1 |
     tr -d '\r' | tee "$log"
   return "${PIPESTATUS[0]}"
 }
@@ -157,8 +158,8 @@ stage "sanitized rule tests" sanitized_rule_tests
 stage "fuzz" fuzz
 stage "display" start_display
 stage "Wine prefix" wine_prefix
-stage "win32 build" win32_build
-stage "win32 tests" ctest --test-dir "$win32_dir" --output-on-failure
+stage "win32 build" build_windows
+stage "win32 tests" win32_tests
 stage "end-to-end" e2e_logged build/e2e.log
 stage "end-to-end 96, 144 dpi" e2e_dpi
 stage "two monitors, right" e2e_two_monitors RightOf

@@ -4,6 +4,21 @@
 # DISPLAY is set: Wine's desktop process starts here and keeps the display it was given.
 repo_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
+# Quillet ships as a 32-bit program, and the tests run it under Wine's 32-bit loader. A kernel
+# without IA-32 emulation refuses every 32-bit program (execve fails with "Exec format error"):
+# there the tests run a 64-bit build of the same sources (build/win64) under wine64, which
+# `wine` then means for every script and for CMake.
+if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  export QUILLET_TEST_BUILD=build/win32
+else
+  export QUILLET_TEST_BUILD=build/win64
+  mkdir -p "$repo_root/build/wine64-bin"
+  printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' >"$repo_root/build/wine64-bin/wine"
+  chmod +x "$repo_root/build/wine64-bin/wine"
+  case ":$PATH:" in *":$repo_root/build/wine64-bin:"*) ;; *) export PATH="$repo_root/build/wine64-bin:$PATH" ;; esac
+  export WINELOADER=/usr/lib/wine/wine64
+fi
+
 export WINEPREFIX="${QUILLET_WINEPREFIX:-$repo_root/build/wineprefix}"
 export WINEDEBUG=-all
 # Wine names files in the Unix locale's character set: with a UTF-8 one, every Windows name can
@@ -15,6 +30,8 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 quillet_prefix_ready="$WINEPREFIX/.quillet-prefix-ready"
 if [ ! -f "$quillet_prefix_ready" ]; then
   echo "wine-env: making the Wine prefix $WINEPREFIX"
+  # A prefix left half made by an interrupted run cannot be repaired by wineboot: start afresh.
+  rm -rf "$WINEPREFIX"
   mkdir -p "$WINEPREFIX"
   wineboot -i >/dev/null 2>&1 || return 1
   # Debian's Wine does not look at the fonts of fonts-wine; without them MS Sans Serif falls
