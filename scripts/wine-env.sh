@@ -13,8 +13,11 @@ if /usr/lib/wine/wine --version >/dev/null 2>&1; then
 else
   export QUILLET_TEST_BUILD=build/win64
   mkdir -p "$repo_root/build/wine64-bin"
-  printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' >"$repo_root/build/wine64-bin/wine"
-  chmod +x "$repo_root/build/wine64-bin/wine"
+  # wineboot and Wine's other tools start wine-stable.
+  for name in wine wine-stable; do
+    printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' >"$repo_root/build/wine64-bin/$name"
+    chmod +x "$repo_root/build/wine64-bin/$name"
+  done
   case ":$PATH:" in *":$repo_root/build/wine64-bin:"*) ;; *) export PATH="$repo_root/build/wine64-bin:$PATH" ;; esac
   export WINELOADER=/usr/lib/wine/wine64
 fi
