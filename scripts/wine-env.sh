@@ -14,9 +14,9 @@ else
   export QUILLET_TEST_BUILD=build/win64
   mkdir -p "$repo_root/build/wine64-bin"
   # wineboot and Wine's other tools start wine-stable.
-  for name in wine wine-stable; do
-    printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' >"$repo_root/build/wine64-bin/$name"
-    chmod +x "$repo_root/build/wine64-bin/$name"
+  for quillet_tool in wine wine-stable; do
+    printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' >"$repo_root/build/wine64-bin/$quillet_tool"
+    chmod +x "$repo_root/build/wine64-bin/$quillet_tool"
   done
   case ":$PATH:" in *":$repo_root/build/wine64-bin:"*) ;; *) export PATH="$repo_root/build/wine64-bin:$PATH" ;; esac
   export WINELOADER=/usr/lib/wine/wine64
