@@ -105,16 +105,9 @@ e2e_logged() {
 
 # Wine reads the screen's DPI from the prefix's registry; its own processes read it when they start.
 e2e_at_144_dpi() (
-  export QUILLET_WINEPREFIX="$repo_root/build/wineprefix-144"
+  export QUILLET_WINEPREFIX="$repo_root/build/wineprefix-144" QUILLET_WINE_DPI=144
   trap 'wineserver -k 2>/dev/null; stop_display' EXIT
   start_display && source scripts/wine-env.sh || exit 1
-  if [ ! -f "$WINEPREFIX/.quillet-144-dpi" ]; then
-    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1 || exit 1
-    wineserver -k
-    wineserver -w
-    source scripts/wine-env.sh || exit 1
-    touch "$WINEPREFIX/.quillet-144-dpi"
-  fi
   e2e_logged build/e2e-144.log "${layout_scenarios[@]}"
 )
 

@@ -42,6 +42,17 @@ if [ ! -f "$quillet_prefix_ready" ]; then
   dpkg -L fonts-wine | grep -E '\.(ttf|fon)$' | xargs -r cp -t "$WINEPREFIX/drive_c/windows/Fonts/"
   # Without a window manager every hidden or destroyed window otherwise waits 2 s for X.
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || return 1
+  # Debian's 64-bit Wine 8 crashes in its desktop process while it lists the XF86VidMode modes
+  # of a second Xinerama screen, and then reports one monitor. Quillet never changes the
+  # display's mode, so Wine need not ask the X server for modes at all.
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseXVidMode /d N /f >/dev/null 2>&1 || return 1
+  # QUILLET_WINE_DPI makes a prefix whose screen has that DPI. Written here, before the server is
+  # kept running, it is saved when the server ends on its own: a server stopped with -k may
+  # not have written it yet.
+  if [ -n "${QUILLET_WINE_DPI:-}" ]; then
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$QUILLET_WINE_DPI" /f \
+      >/dev/null 2>&1 || return 1
+  fi
   # Let the server write the registry out before it is kept running below.
   wineserver -w
   touch "$quillet_prefix_ready"
