@@ -1,8 +1,15 @@
 #pragma once
-// The Windows services that the window-free rules need: folders, the options file, the
-// program's own folder and the system's ANSI code page. Paths and text are UTF-8.
-// platform/win32 implements them; the rule tests bring a fake volume. Failures keep
-// Windows' error code, so that callers and tests can tell one cause from another.
+// The Windows services that need no window: folders and files, the program's own path and command
+// line, the registry, the shell's special folders, opening a document, the code page and time.
+// Paths and text are UTF-8. platform/win32 implements them; the rule tests bring a volume in memory.
+//
+// Error policy, for the whole program:
+// - Below this seam, and in the toolkit, a failure is a Windows error code (sys::Error), returned
+//   or kept beside the result; it is never dropped, so that the user can be told Windows' reason.
+// - The forms show failures in message boxes. The window-free rules reach that box through one
+//   function they do not define, ShowError (rules/Shared.h), and give it the code where there is one.
+// - Exceptions only for a window that could not be made (ui::Exception, with its code) and for
+//   memory running out (std::bad_alloc); both end at the application object, which shows them.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -20,6 +27,9 @@ constexpr Error kErrorSharingViolation = 32;
 constexpr Error kErrorAlreadyExists = 183;
 constexpr Error kErrorFilenameTooLong = 206;
 constexpr Error kErrorFileTooLarge = 223;
+
+// Windows' own words for an error, in the user's language; empty when it has none.
+std::string ErrorText(Error error);
 
 // What tells a folder from another that later takes its path: its file index. Zero when
 // Windows could not say.
@@ -69,10 +79,25 @@ void Sleep(unsigned milliseconds);
 
 // The full path of the program's executable, as Windows knows the module.
 std::string ProgramPath();
+// The command line the process was started with, the program's path first.
+std::string CommandLine();
 
 // The system's ANSI code page, in which the options file is kept. False when `utf8` holds a
 // character the code page does not have: no look-alike is ever put in its place.
 bool ToAnsiCodePage(const std::string& utf8, std::string* ansi);
 std::string FromAnsiCodePage(const std::string& ansi);
+
+// The shell's folders that the address bar may name instead of a path, with their shell ids.
+enum class SpecialFolderId { Documents = 5, Desktop = 16 };
+// Its path, without creating it; false when the shell cannot say where it is.
+bool SpecialFolderPath(SpecialFolderId id, std::string* path);
+
+// Opens a document or a web address in the program the user has chosen for it.
+Error OpenDocument(const char* fileOrAddress);
+
+// A text value under HKEY_CURRENT_USER; "" names the key's default value.
+Error SetRegistryText(const char* key, const char* name, const char* value);
+// The key and everything below it; a key that is not there is no error.
+Error DeleteRegistryTree(const char* key);
 
 }  // namespace sys

@@ -1,7 +1,8 @@
 #pragma once
 // The GUI toolkit Quillet's windows are built from: an application object, forms and a few
-// controls, each created from a struct of defaulted fields. No <windows.h> here:
-// platform/win32 builds them from real child-window controls.
+// controls, each created from a struct of defaulted fields, message boxes, and what Quillet does
+// to other programs' windows (find one, read its text, watch it). No <windows.h> here:
+// platform/win32 builds them from real child-window controls. Errors follow system.h's policy.
 //
 // Event rules:
 // - A click (mouse, Space, or Enter on a focused button) runs the control's onClick.
@@ -15,14 +16,15 @@
 // - The first form created while the Application exists is the main form. Close on it ends
 //   Application::Run and any modal loop still running, and a second Close is harmless;
 //   Close on another form hides it and ends its modal display.
+#include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <optional>
-#include <exception>
 #include <string>
 #include <vector>
 
-#include "winapi.h"
+#include "window_types.h"
 
 namespace ui {
 
@@ -42,14 +44,17 @@ struct Font {
     bool linkColour = false;  // blue text instead of the window-text colour
 };
 
-// Thrown by the toolkit when a window cannot be made; shown by Application::ShowException.
+// Thrown by the toolkit when a window cannot be made, with Windows' error code; shown by
+// Application::ShowException.
 class Exception : public std::exception {
 public:
-    explicit Exception(std::string message) : message_(std::move(message)) {}
+    Exception(std::string message, std::uint32_t error) : message_(std::move(message)), error_(error) {}
     const char* what() const noexcept override { return message_.c_str(); }
+    std::uint32_t error() const { return error_; }
 
 private:
     std::string message_;
+    std::uint32_t error_;
 };
 
 class Form;
@@ -237,6 +242,7 @@ public:
     int ShowModal();  // runs a nested loop until the form closes; the form is hidden then
 
     void SetCaption(const std::string& caption);
+    void MakeTopmost();  // above every window that is not topmost itself, where it is
     // Outer window rectangle in screen pixels, frame and caption included.
     int Left() const;
     int Top() const;
@@ -259,11 +265,10 @@ private:
 
 class Application {
 public:
-    Application();  // Initialize
+    Application();  // Initialize; there is one, for the life of the program
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
     ~Application();
-    static Application& Instance();
 
     void Run();  // the message loop, until the main form closes
     void ShowException(const std::exception& error);
@@ -278,5 +283,22 @@ private:
 void Beep();
 // Case-insensitive comparison by the user's locale; 0 means equal.
 int AnsiCompareText(const std::string& a, const std::string& b);
+
+enum class MessageIcon { None, Information };
+// A modal box with one OK button, owned by `owner` (none: no owner); returns once dismissed.
+void ShowMessageBox(const Form* owner, const std::string& text, const std::string& caption,
+                    MessageIcon icon = MessageIcon::None);
+
+// Other programs' windows, which Quillet only reads.
+win::WindowHandle ForegroundWindow();  // null when none is
+// The first direct child of `parent` with this window class, or null.
+win::WindowHandle FindChildWindow(win::WindowHandle parent, const char* className);
+// False when the window's thread does not answer within the time, or is hung. A text that is not
+// valid Unicode reads as empty.
+bool ReadWindowText(win::WindowHandle window, unsigned timeoutMs, std::string* text);
+bool WindowExists(win::WindowHandle window);  // false for null
+bool WindowRect(win::WindowHandle window, win::Rect* rect);
+// The rectangle of the monitor that holds the largest part of `rect`, or the nearest one.
+win::Rect MonitorRectHolding(const win::Rect& rect);
 
 }  // namespace ui

@@ -47,6 +47,11 @@ stage() {
   exit 1
 }
 
+# Every C++ file as .clang-format lays it out; a file that differs fails the stage, which names it.
+format_check() {
+  git ls-files -- '*.cpp' '*.h' | xargs clang-format --style=file --dry-run --Werror
+}
+
 native_build() {
   cmake -S . -B "$native_dir" && cmake --build "$native_dir" -j "$jobs"
 }
@@ -145,6 +150,7 @@ bench_once() {
 }
 
 stage "set-up" bash scripts/setup.sh
+stage "format" format_check
 stage "native build" native_build
 stage "native rule tests" ctest --test-dir "$native_dir" --output-on-failure
 stage "sanitized rule tests" sanitized_rule_tests

@@ -72,7 +72,9 @@ void Subclass(HWND window, WNDPROC procedure, ui::Control::Native& control) {
     ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&control));
     control.previousProc =
         reinterpret_cast<WNDPROC>(::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure)));
-    if (control.previousProc == nullptr) throw ui::Exception("A control of the window could not be set up.");
+    if (control.previousProc == nullptr) {
+        throw ui::Exception("A control of the window could not be set up.", ::GetLastError());
+    }
 }
 
 struct ChildSpec {
@@ -109,7 +111,7 @@ HWND CreateChild(ui::Form& form, HWND parent, ui::Control::Native& control, cons
     const HWND window = ::CreateWindowExW(0, spec.className, win32::Wide(spec.text).c_str(),
                                           WS_CHILD | WS_VISIBLE | spec.style, at.left, at.top, at.right, at.bottom,
                                           parent, reinterpret_cast<HMENU>(id), ::GetModuleHandleW(nullptr), nullptr);
-    if (window == nullptr) throw ui::Exception("A control of the window could not be created.");
+    if (window == nullptr) throw ui::Exception("A control of the window could not be created.", ::GetLastError());
     control.window.reset(window);
     formState.DressControl(control);
     switch (spec.kind) {

@@ -32,7 +32,7 @@ inline int Scale(int length, int dpi) {
 // The DPI of the monitor the window is on (the system's on Windows before 10).
 int WindowDpi(HWND window);
 
-// Creates a font from its description at `dpi`; throws ui::Exception when GDI refuses.
+// Creates a font from its description at `dpi`; the system's own font when GDI refuses.
 UniqueFont MakeFont(const ui::Font& font, int dpi);
 
 std::optional<std::string> WindowText(HWND window);

@@ -1,6 +1,8 @@
-// system.h on real Win32: folders, the options file, the program's folder and the code page.
+// system.h on real Win32: folders, the options file, the program's path and command line, the
+// code page, the registry, the shell's folders and documents.
 #include <windows.h>
-// After <windows.h>, which it needs.
+// After <windows.h>, which they need.
+#include <shlobj.h>
 #include <winternl.h>
 
 #include <algorithm>
@@ -18,6 +20,8 @@ static_assert(sys::kErrorSharingViolation == ERROR_SHARING_VIOLATION);
 static_assert(sys::kErrorAlreadyExists == ERROR_ALREADY_EXISTS);
 static_assert(sys::kErrorFilenameTooLong == ERROR_FILENAME_EXCED_RANGE);
 static_assert(sys::kErrorFileTooLarge == ERROR_FILE_TOO_LARGE);
+static_assert(static_cast<int>(sys::SpecialFolderId::Documents) == CSIDL_PERSONAL);
+static_assert(static_cast<int>(sys::SpecialFolderId::Desktop) == CSIDL_DESKTOPDIRECTORY);
 
 namespace sys {
 
@@ -67,9 +71,13 @@ bool ToCodePage(const std::wstring& wide, std::string* bytes) {
     return true;
 }
 
-}  // namespace
-
-namespace {
+// shell32 is loaded only when a document or a shell folder is asked for: it and what it loads in
+// turn would otherwise slow every start.
+template <typename Function>
+Function Shell32Function(const char* name) {
+    static const HMODULE shell = ::LoadLibraryW(L"shell32.dll");  // kept for the rest of the run
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(shell, name)));
+}
 
 constexpr FILE_INFORMATION_CLASS kFileInternalInformation = static_cast<FILE_INFORMATION_CLASS>(6);
 
@@ -228,6 +236,10 @@ std::string ProgramPath() {
     return win32::Utf8(path).value_or(std::string());
 }
 
+std::string CommandLine() {
+    return win32::Utf8(::GetCommandLineW()).value_or(std::string());
+}
+
 bool ToAnsiCodePage(const std::string& utf8, std::string* ansi) {
     const std::wstring wide = win32::Wide(utf8);
     return (!wide.empty() || utf8.empty()) && ToCodePage(wide, ansi);
@@ -239,6 +251,55 @@ std::string FromAnsiCodePage(const std::string& ansi) {
     std::wstring wide(static_cast<std::size_t>(std::max(length, 0)), L'\0');
     ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(), length);
     return win32::Utf8(wide).value_or(std::string());
+}
+
+std::string ErrorText(Error error) {
+    wchar_t* text = nullptr;
+    const DWORD length = ::FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+        reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    if (length == 0) return {};
+    std::wstring words(text, length);
+    ::LocalFree(text);
+    while (!words.empty() && (words.back() == L'\n' || words.back() == L'\r' || words.back() == L' ')) words.pop_back();
+    return win32::Utf8(words).value_or(std::string());
+}
+
+bool SpecialFolderPath(SpecialFolderId id, std::string* path) {
+    using Function = BOOL(WINAPI*)(HWND, LPWSTR, int, BOOL);
+    const auto getPath = Shell32Function<Function>("SHGetSpecialFolderPathW");
+    wchar_t buffer[MAX_PATH] = L"";
+    if (getPath == nullptr || !getPath(nullptr, buffer, static_cast<int>(id), FALSE)) return false;
+    *path = win32::Utf8(buffer).value_or(std::string());
+    return !path->empty();
+}
+
+Error OpenDocument(const char* fileOrAddress) {
+    using Function = HINSTANCE(WINAPI*)(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT);
+    const auto execute = Shell32Function<Function>("ShellExecuteW");
+    if (execute == nullptr) return LastError();
+    // Above 32 is success; below, the documented codes are Windows error codes or their like.
+    const auto result = reinterpret_cast<INT_PTR>(
+        execute(nullptr, L"open", win32::Wide(fileOrAddress).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+    return result > 32 ? kSuccess : static_cast<Error>(result == 0 ? ERROR_NOT_ENOUGH_MEMORY : result);
+}
+
+Error SetRegistryText(const char* key, const char* name, const char* value) {
+    HKEY opened = nullptr;
+    LSTATUS status = ::RegCreateKeyExW(HKEY_CURRENT_USER, win32::Wide(key).c_str(), 0, nullptr, 0, KEY_SET_VALUE,
+                                       nullptr, &opened, nullptr);
+    if (status != ERROR_SUCCESS) return static_cast<Error>(status);
+    const std::wstring data = win32::Wide(value);
+    status = ::RegSetValueExW(opened, name[0] != '\0' ? win32::Wide(name).c_str() : nullptr, 0, REG_SZ,
+                              reinterpret_cast<const BYTE*>(data.c_str()),
+                              static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+    ::RegCloseKey(opened);
+    return static_cast<Error>(status);
+}
+
+Error DeleteRegistryTree(const char* key) {
+    const LSTATUS status = ::RegDeleteTreeW(HKEY_CURRENT_USER, win32::Wide(key).c_str());
+    return status == ERROR_FILE_NOT_FOUND ? kSuccess : static_cast<Error>(status);  // nothing to remove
 }
 
 }  // namespace sys

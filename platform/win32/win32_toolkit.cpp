@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "../../res/resource.h"
+#include "system.h"
 #include "win32_native.h"
 
 namespace {
@@ -124,7 +125,9 @@ void RegisterFormClass() {
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = kFormClassName;
     g_formClass = ::RegisterClassExW(&windowClass);
-    if (g_formClass == 0) throw ui::Exception("The window class for Quillet's windows could not be registered.");
+    if (g_formClass == 0) {
+        throw ui::Exception("The window class for Quillet's windows could not be registered.", ::GetLastError());
+    }
 }
 
 // The main window shows the program's icon in its caption and task-bar button; the shared
@@ -211,7 +214,8 @@ UniqueFont MakeFont(const ui::Font& font, int dpi) {
                                   font.underline ? TRUE : FALSE, FALSE, ansi ? ANSI_CHARSET : DEFAULT_CHARSET,
                                   OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
                                   Wide(font.face).c_str()));
-    if (!made) throw ui::Exception(std::string("The font \"") + font.face + "\" could not be created.");
+    // Without its own font a window still works: the system's takes its place.
+    if (!made) made.reset(static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT)));
     return made;
 }
 
@@ -516,7 +520,7 @@ ui::Form::Form(const CreateArgs& args) : native_(std::make_unique<Native>()) {
                                           kFormStyle, args.left, args.top, frame.cx, frame.cy, nullptr, nullptr,
                                           ModuleInstance(), &native);
     if (window == nullptr) {
-        throw ui::Exception(std::string("The window \"") + args.caption + "\" could not be created.");
+        throw ui::Exception(std::string("The window \"") + args.caption + "\" could not be created.", ::GetLastError());
     }
     handle_ = win32::ToHandle(window);
     native.ApplyDpi(win32::WindowDpi(window));
@@ -616,6 +620,10 @@ int ui::Form::ShowModal() {
         ::SetActiveWindow(previouslyActive);
     }
     return kModalResultCancel;
+}
+
+void ui::Form::MakeTopmost() {
+    ::SetWindowPos(win32::ToHwnd(handle_), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
 
 void ui::Form::SetCaption(const std::string& caption) {
@@ -718,7 +726,6 @@ void ui::SystemMenuItem::SetEnabled(bool enabled) {
 // Application.
 
 ui::Application::Application() : native_(std::make_unique<Native>()) {
-    if (g_application != nullptr) throw ui::Exception("There can be only one application object.");
     RegisterFormClass();
     native_->title = ProgramName();
     g_application = this;
@@ -726,11 +733,6 @@ ui::Application::Application() : native_(std::make_unique<Native>()) {
 
 ui::Application::~Application() {
     if (g_application == this) g_application = nullptr;
-}
-
-ui::Application& ui::Application::Instance() {
-    if (g_application == nullptr) throw ui::Exception("The application object does not exist.");
-    return *g_application;
 }
 
 void ui::Application::Run() {
@@ -746,9 +748,13 @@ void ui::Application::ShowException(const std::exception& error) {
     const HWND owner = native_->mainForm != nullptr && native_->mainForm->Visible()
                            ? win32::ToHwnd(native_->mainForm->Handle())
                            : nullptr;
-    const char* text = dynamic_cast<const std::bad_alloc*>(&error) != nullptr
+    std::string text = dynamic_cast<const std::bad_alloc*>(&error) != nullptr
                            ? "Quillet ran out of memory and could not finish what it was doing."
                            : error.what();
+    if (const auto* windowError = dynamic_cast<const ui::Exception*>(&error)) {
+        const std::string reason = sys::ErrorText(windowError->error());
+        if (!reason.empty()) text += "\n\n" + reason;
+    }
     ::MessageBoxW(owner, win32::Wide(text).c_str(), native_->title.c_str(), MB_OK | MB_ICONSTOP);
 }
 

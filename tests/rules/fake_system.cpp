@@ -7,7 +7,15 @@ std::vector<std::string>& ShownErrors() {
     return texts;
 }
 
-void ShowError(const char* text) { ShownErrors().emplace_back(text); }
+std::vector<sys::Error>& ShownReasons() {
+    static std::vector<sys::Error> reasons;
+    return reasons;
+}
+
+void ShowError(const char* text, sys::Error reason) {
+    ShownErrors().emplace_back(text);
+    ShownReasons().push_back(reason);
+}
 
 namespace fake {
 
@@ -25,6 +33,7 @@ Volume& TheVolume() {
 void Reset() {
     TheVolume() = {};
     ShownErrors().clear();
+    ShownReasons().clear();
 }
 
 void AddFolder(const std::string& path) { TheVolume().entries[Key(path)] = {++TheVolume().foldersMade, ""}; }
@@ -85,6 +94,8 @@ ExclusiveUse::ExclusiveUse(const char*) : error_(fake::TheVolume().exclusiveUseF
 ExclusiveUse::~ExclusiveUse() = default;
 
 void Sleep(unsigned) {}
+
+std::string ErrorText(Error error) { return "Windows error " + std::to_string(error) + "."; }
 
 std::string ProgramPath() { return "C:\\Program Files\\Quillet\\Quillet.exe"; }
 

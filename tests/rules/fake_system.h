@@ -7,8 +7,10 @@
 
 #include "system.h"
 
-// ShowError for the tests: it keeps every text the user would have been shown, in order.
+// ShowError for the tests: it keeps every text the user would have been shown, in order, and
+// Windows' error code given with each (0 for none).
 std::vector<std::string>& ShownErrors();
+std::vector<sys::Error>& ShownReasons();
 
 namespace fake {
 

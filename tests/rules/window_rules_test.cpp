@@ -61,7 +61,8 @@ TEST(AddressBarText, IsAFullPathOrASpecialFolderInAnyAsciiCase) {
              {"My Documents", false, 5}, {"mY dOCUMENTS", false, 5}, {"Desktop", false, 16}, {"DESKTOP", false, 16},
              {"Desktop ", false, 0}, {"Desk", false, 0}, {"Control Panel", false, 0}}) {
         const SpecialFolder* found = FindSpecialFolder(text);
-        EXPECT_EQ(std::pair(IsFullPath(text), found == nullptr ? 0 : found->id), std::pair(full, id)) << text;
+        EXPECT_EQ(std::pair(IsFullPath(text), found == nullptr ? 0 : static_cast<int>(found->id)), std::pair(full, id))
+            << text;
     }
 }
 

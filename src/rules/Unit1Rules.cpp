@@ -7,9 +7,9 @@ namespace {
 constexpr const char* AddressBarClassChain[] = {"WorkerW", "ReBarWindow32", "ComboBoxEx32", "ComboBox", "Edit", ""};
 
 constexpr SpecialFolder SpecialFolderTable[] = {
-    {"My Documents", win::kCsidlPersonal},
-    {"Desktop", win::kCsidlDesktopDirectory},
-    {"", 0},
+    {"My Documents", sys::SpecialFolderId::Documents},
+    {"Desktop", sys::SpecialFolderId::Desktop},
+    {"", {}},
 };
 
 constexpr int CentringMargin = 10;

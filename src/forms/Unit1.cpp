@@ -12,7 +12,6 @@
 #include "Unit1Rules.h"
 #include "Unit2.h"
 #include "system.h"
-#include "winapi.h"
 
 TargetStateRecord TargetState;
 bool firstTick = true;
@@ -61,9 +60,9 @@ bool SetTargetPath(const std::string& path) {
 }
 
 // The shell may be unable to say where a special folder is; never go on with an empty path.
-bool ReadSpecialFolder(win::WindowHandle owner, const char* name, int id) {
+bool ReadSpecialFolder(const char* name, sys::SpecialFolderId id) {
     std::string path;
-    if (win::SHGetSpecialFolderPathW(owner, &path, id, false) && !path.empty() && SetTargetPath(path)) return true;
+    if (sys::SpecialFolderPath(id, &path) && SetTargetPath(path)) return true;
     ShowFormattedError("Windows could not tell where your %s folder is, so no folders were created.", name);
     return false;
 }
@@ -72,14 +71,14 @@ bool ReadSpecialFolder(win::WindowHandle owner, const char* name, int id) {
 // would be taken relative to Quillet's own current folder.
 bool ReadAddressBar() {
     std::string path;
-    if (!win::GetWindowTextTimeout(TargetState.addressBarEdit, &path, AddressBarAnswerMs)) {
+    if (!ui::ReadWindowText(TargetState.addressBarEdit, AddressBarAnswerMs, &path)) {
         ShowError(NotAnsweringMessage);
         return false;
     }
     if (const SpecialFolder* special = FindSpecialFolder(path.c_str())) {
-        return ReadSpecialFolder(Form1->Handle(), special->name, special->id);
+        return ReadSpecialFolder(special->name, special->id);
     }
-    if (IsFullPath(path.c_str()) && win::PathIsDirectoryW(path.c_str()) && SetTargetPath(path)) return true;
+    if (IsFullPath(path.c_str()) && sys::IsFolder(path.c_str()) && SetTargetPath(path)) return true;
     ShowError(NotAFolderMessage);
     return false;
 }
@@ -89,7 +88,7 @@ win::WindowHandle AddressBarMissing() {
         TimerPause pause(Form1->Timer1);
         frmNoAddressBarQuery->ShowModal();
         for (int poll = 0; poll < DialogHiddenPolls && frmNoAddressBarQuery->Visible(); ++poll) {
-            win::Sleep(DialogHiddenPollInterval);
+            sys::Sleep(DialogHiddenPollInterval);
         }
         return nullptr;
     }
@@ -100,15 +99,15 @@ win::WindowHandle AddressBarMissing() {
 
 }  // namespace
 
-void ShowError(const char* text) {
+void ShowError(const char* text, sys::Error reason) {
     TimerPause pause(Form1->Timer1);
-    win::MessageBoxW(Form1->Handle(), text, "Quillet error", win::kMbOk);
+    ui::ShowMessageBox(Form1, WithReason(text, reason), "Quillet error");
 }
 
 win::WindowHandle FindAddressBar(win::WindowHandle window) {
     if (TargetState.desktopMode) return nullptr;
     const win::WindowHandle edit = WalkAddressBarChain(window, [](win::WindowHandle parent, const char* className) {
-        return win::FindWindowExW(parent, nullptr, className, nullptr);
+        return ui::FindChildWindow(parent, className);
     });
     return edit != nullptr ? edit : AddressBarMissing();
 }
@@ -119,13 +118,13 @@ bool ResolveTargetPath() {
         ShowError("Windows Explorer's address bar cannot be found");
         return false;
     }
-    if (!TargetState.desktopMode && !win::IsWindow(TargetState.addressBarEdit)) {
+    if (!TargetState.desktopMode && !ui::WindowExists(TargetState.addressBarEdit)) {
         ShowError("Address bar has vanished");
         return false;
     }
     if (!TargetState.desktopMode) return ReadAddressBar();
-    if (!ReadSpecialFolder(nullptr, "Desktop", win::kCsidlDesktopDirectory)) return false;
-    if (win::PathIsDirectoryW(TargetPath.get())) return true;
+    if (!ReadSpecialFolder("Desktop", sys::SpecialFolderId::Desktop)) return false;
+    if (sys::IsFolder(TargetPath.get())) return true;
     ShowError(NotAFolderMessage);
     return false;
 }
@@ -175,8 +174,8 @@ void TForm1::PlaceOverExplorerWindow() {
     ComboBox1.SetMaxLength(ComboBoxMaxLength);
     // A window that is gone (or none at all) reads as all zeros, which centres Quillet.
     win::Rect rect;
-    if (!win::GetWindowRect(TargetState.explorerWindow, &rect)) rect = {};
-    const Point corner = PlaceMainWindow(rect, Width(), Height(), win::MonitorRectFromRect(rect));
+    if (!ui::WindowRect(TargetState.explorerWindow, &rect)) rect = {};
+    const Point corner = PlaceMainWindow(rect, Width(), Height(), ui::MonitorRectHolding(rect));
     MoveTo(corner.left, corner.top);
     SetFocusedControl(ComboBox1);
 }
@@ -185,7 +184,7 @@ void TForm1::FormCreate() {
     TargetState.addressBarEdit = nullptr;
     MessageBuffer.reset(new (std::nothrow) char[MessageBufferSize]);
     TargetPath.reset(new (std::nothrow) char[TargetPathSize]);
-    if (!MessageBuffer || !TargetPath) throw ui::Exception("Quillet could not get the memory it needs to start.");
+    if (!MessageBuffer || !TargetPath) throw std::bad_alloc();
 }
 
 void TForm1::FormDestroy() { ReleaseBuffers(); }
@@ -194,11 +193,11 @@ void TForm1::Timer1Timer() {
     if (firstTick) {
         firstTick = false;
         Timer1.SetInterval(WatchdogInterval);
-        win::SetWindowPos(Handle(), win::kHwndTopmost, 0, 0, 0, 0, win::kSwpNoMove | win::kSwpNoSize);
+        MakeTopmost();
         TargetState.addressBarEdit = FindAddressBar(TargetState.explorerWindow);
         if (TargetState.addressBarEdit == nullptr && !TargetState.desktopMode) Close();
     }
-    if (!TargetState.desktopMode && !win::IsWindow(TargetState.addressBarEdit)) Close();
+    if (!TargetState.desktopMode && !ui::WindowExists(TargetState.addressBarEdit)) Close();
 }
 
 bool TForm1::CreateFromSpec() {
@@ -231,7 +230,7 @@ void TForm1::btnCreateQuitClick() {
 void TForm1::btnHelpClick() {
     SetFocusedControl(ComboBox1);
     const std::string helpPage = ProgramFolder() + "Help_Quillet.htm";
-    win::ShellExecuteW(nullptr, "open", helpPage.c_str(), "", "", win::kSwShowNormal);
+    sys::OpenDocument(helpPage.c_str());
     SetActiveControl(ComboBox1);
 }
 
@@ -268,7 +267,7 @@ void TForm1::btnHistoryRemoveClick() {
 }
 
 void TForm1::lblSiteLinkClick() {
-    win::ShellExecuteW(nullptr, "open", Form1Layout::SiteAddress, "", "", win::kSwShowNormal);
+    sys::OpenDocument(Form1Layout::SiteAddress);
     SetActiveControl(ComboBox1);
 }
 
@@ -286,5 +285,5 @@ void TForm1::mnuUndoLastCreationClick() {
     const std::string report = UndoLastCreation();
     mnuUndoLastCreation.SetEnabled(false);
     TimerPause pause(Timer1);
-    win::MessageBoxW(Handle(), report.c_str(), "Quillet", win::kMbOk | win::kMbIconInformation);
+    ui::ShowMessageBox(this, report, "Quillet", ui::MessageIcon::Information);
 }

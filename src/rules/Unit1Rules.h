@@ -4,7 +4,8 @@
 #include <functional>
 #include <string>
 
-#include "winapi.h"
+#include "system.h"
+#include "window_types.h"
 
 // The first direct child of `parent` with this window class, or null.
 using FindChildByClass = std::function<win::WindowHandle(win::WindowHandle parent, const char* className)>;
@@ -15,7 +16,7 @@ win::WindowHandle WalkAddressBarChain(win::WindowHandle window, const FindChildB
 
 struct SpecialFolder {
     const char* name;
-    int id;  // the shell's folder id
+    sys::SpecialFolderId id;
 };
 // The special folder whose name the whole text is, compared without regard to ASCII case; null if none.
 const SpecialFolder* FindSpecialFolder(const char* text);

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "Unit2.h"
-#include "system.h"
 
 std::unique_ptr<char[]> MessageBuffer;
 std::unique_ptr<char[]> TargetPath;
@@ -36,15 +34,13 @@ void FormatText(char* buffer, std::size_t size, const char* format, std::initial
     buffer[length] = '\0';
 }
 
+std::string WithReason(const std::string& text, sys::Error reason) {
+    const std::string words = reason != sys::kSuccess ? sys::ErrorText(reason) : std::string();
+    return words.empty() ? text : text + "\n\n" + words;
+}
+
 std::string ProgramFolder() {
     std::string folder = sys::ProgramPath();
     folder.erase(folder.find_last_of('\\') + 1);
     return folder;
-}
-
-void ReleaseBuffers() {
-    MessageBuffer.reset();
-    TargetPath.reset();
-    InputBuf.reset();
-    FreeSpecNodes();
 }

@@ -19,9 +19,6 @@ extern std::unique_ptr<SpecNode> SpecList;
 
 constexpr std::size_t MaxFolderNameLength = 215;
 
-// Windows' reason for the last folder that could not be created; the message names only the folder.
-extern sys::Error LastCreationError;
-
 // The folders the last create command that made any made itself (not those it passed over),
 // in the order it made them, as full paths, for as long as Quillet runs.
 struct CreatedFolder {
@@ -45,6 +42,8 @@ void MoveTextLeft(char* dst, const char* src);
 // message and left no list.
 bool ParseSpec();
 void FreeSpecNodes();
+// Releases the shared buffers and any parsed specification; each only once.
+void ReleaseBuffers();
 bool CheckFolderNames();
 bool CreateFolderTree();
 void AppendPathPart(char* path, const char* name);

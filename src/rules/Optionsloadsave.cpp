@@ -209,7 +209,11 @@ std::vector<std::string> LoadOptions() {
     OptionSettings.enterKeyAction = 1;
     if (!IsNotThere(error)) {
         SavingDisabled = true;
-        ShowError(error == sys::kErrorFileTooLarge ? TooLargeMessage : UnreadableMessage);
+        if (error == sys::kErrorFileTooLarge) {
+            ShowError(TooLargeMessage);
+        } else {
+            ShowError(UnreadableMessage, error);
+        }
     }
     return {};
 }
@@ -221,13 +225,13 @@ void SaveOptions(OptionsChange change, const std::string& entry) {
     const sys::Error readError = exclusive.error() != sys::kSuccess ? exclusive.error() : ReadOptionsFile(&bytes);
     // What cannot be read is never overwritten.
     if (readError != sys::kSuccess && !IsNotThere(readError)) {
-        ShowError(SaveFailedMessage);
+        ShowError(SaveFailedMessage, readError);
         return;
     }
     StoredOptions stored{OptionSettings, {}};
     ReadOptionsBytes(bytes, stored);
     ApplyChange(change, entry, stored);
-    if (sys::ReplaceFileContents(OptionsFileName().c_str(), OptionsFileBytes(stored)) != sys::kSuccess) {
-        ShowError(SaveFailedMessage);
+    if (const sys::Error error = sys::ReplaceFileContents(OptionsFileName().c_str(), OptionsFileBytes(stored))) {
+        ShowError(SaveFailedMessage, error);
     }
 }

@@ -1,6 +1,5 @@
 #include "Program.h"
 
-#include <cstdint>
 #include <string>
 
 #include "Configwindow.h"
@@ -11,7 +10,6 @@
 #include "Unit1Rules.h"
 #include "system.h"
 #include "toolkit.h"
-#include "winapi.h"
 
 namespace {
 
@@ -20,27 +18,27 @@ constexpr const char* MenuEntryKey = "Software\\Classes\\Directory\\Background\\
 constexpr const char* MenuEntryCommandKey = "Software\\Classes\\Directory\\Background\\shell\\Quillet\\command";
 
 // Silent on success, as a command run from a script or an installer should be.
-int ReportRegistration(std::uint32_t error, const char* what) {
-    if (error == 0) return 0;
+int ReportRegistration(sys::Error error, const char* what) {
+    if (error == sys::kSuccess) return 0;
     char text[256];
     FormatText(text, sizeof text, "Quillet could not %s Explorer's menu (Windows error %lu).",
                {what, static_cast<unsigned long>(error)});
-    win::MessageBoxW(nullptr, text, "Quillet error", win::kMbOk);
+    ui::ShowMessageBox(nullptr, WithReason(text, error), "Quillet error");
     return 1;
 }
 
 int Register() {
     const std::string program = sys::ProgramPath();
     const std::string command = "\"" + program + "\"";
-    std::uint32_t error = win::RegSetStringValueW(MenuEntryKey, "", "Make folders here with Quillet");
-    if (error == 0) error = win::RegSetStringValueW(MenuEntryKey, "Icon", command.c_str());
-    if (error == 0) error = win::RegSetStringValueW(MenuEntryCommandKey, "", command.c_str());
+    sys::Error error = sys::SetRegistryText(MenuEntryKey, "", "Make folders here with Quillet");
+    if (error == sys::kSuccess) error = sys::SetRegistryText(MenuEntryKey, "Icon", command.c_str());
+    if (error == sys::kSuccess) error = sys::SetRegistryText(MenuEntryCommandKey, "", command.c_str());
     return ReportRegistration(error, "add its entry to");
 }
 
-int Unregister() { return ReportRegistration(win::RegDeleteTreeW(MenuEntryKey), "remove its entry from"); }
+int Unregister() { return ReportRegistration(sys::DeleteRegistryTree(MenuEntryKey), "remove its entry from"); }
 
-void RunWindows() {
+void RunWindows(ui::Application& application) {
     TForm1 mainWindow;
     TfrmOptions optionsDialog;
     TfrmNoAddressBarQuery noAddressBarDialog;
@@ -48,22 +46,22 @@ void RunWindows() {
     // options and history before they are known.
     mainWindow.ComboBox1.AddItems(LoadOptions());
     ApplyOptionsToControls();
-    ui::Application::Instance().Run();
+    application.Run();
 }
 
 }  // namespace
 
 int RunQuillet() {
     // First of all, before any window of ours exists: the window the user launched us from.
-    TargetState.explorerWindow = win::GetForegroundWindow();
-    switch (ActionFromCommandLine(win::GetCommandLineW())) {
+    TargetState.explorerWindow = ui::ForegroundWindow();
+    switch (ActionFromCommandLine(sys::CommandLine())) {
     case StartAction::Register: return Register();
     case StartAction::Unregister: return Unregister();
     case StartAction::Run: break;
     }
     ui::Application application;
     try {
-        RunWindows();
+        RunWindows(application);
     } catch (const std::exception& error) {
         application.ShowException(error);
     }

@@ -5,14 +5,20 @@
 #include <memory>
 #include <string>
 
+#include "system.h"
+
 constexpr std::size_t MessageBufferSize = 10000;
 constexpr std::size_t TargetPathSize = 780;  // a path of 259 UTF-16 units in UTF-8, and its NUL
 extern std::unique_ptr<char[]> MessageBuffer;  // messages with placeholders are formatted here
 extern std::unique_ptr<char[]> TargetPath;     // the folder the next command creates in
 extern std::unique_ptr<char[]> InputBuf;       // the working copy of the typed specification
 
-// The modal error box, owned by the main window; defined with it.
-void ShowError(const char* text);
+// The one function that a user of the window-free rules supplies: the program's modal error box
+// (forms/Unit1.cpp), or the tests' record of what would have been shown. `reason` is Windows'
+// error code where Windows refused something; the box then adds Windows' own words for it.
+void ShowError(const char* text, sys::Error reason = sys::kSuccess);
+// The text, then Windows' own words for `reason` after a blank line, where Windows has any.
+std::string WithReason(const std::string& text, sys::Error reason);
 
 // One argument of FormatText, as the text it stands for.
 struct FormatArgument {
@@ -37,6 +43,3 @@ void ShowAllocationFailure(const char* bufferName);
 // The folder of the program's own file, with its trailing backslash: the help page and the
 // options file lie there, wherever Quillet was started from.
 std::string ProgramFolder();
-
-// Releases every buffer and any parsed specification; each only once.
-void ReleaseBuffers();

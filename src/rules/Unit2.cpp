@@ -9,7 +9,6 @@
 #include "Shared.h"
 
 std::unique_ptr<SpecNode> SpecList;
-sys::Error LastCreationError = sys::kSuccess;
 std::vector<CreatedFolder> LastCreatedFolders;
 
 namespace {
@@ -112,16 +111,21 @@ std::string UndoReport(int removed, const std::map<sys::Removal, int>& left) {
     for (const Reason& reason : Reasons) {
         const auto found = left.find(reason.removal);
         if (found == left.end()) continue;
+        // Appended piece by piece: GCC 12 warns (-Wrestrict) about a chain of + it inlines here.
         const int count = found->second;
-        report += " " + std::to_string(count) + (count == 1 ? " was left because " : " were left because ") +
-                  (count == 1 ? reason.one : reason.many) + ".";
+        report += ' ';
+        report += std::to_string(count);
+        report += count == 1 ? " was left because " : " were left because ";
+        report += count == 1 ? reason.one : reason.many;
+        report += '.';
     }
     return report;
 }
 
 bool ShowCreationFailure(const char* name, sys::Error error) {
-    LastCreationError = error;
-    ShowFormattedError("A problem occurred during creation of: %s\nAborting further folder creation.", name);
+    FormatText(MessageBuffer.get(), MessageBufferSize,
+               "A problem occurred during creation of: %s\nAborting further folder creation.", {name});
+    ShowError(MessageBuffer.get(), error);
     return false;
 }
 
@@ -247,6 +251,13 @@ void FreeSpecNodes() {
     while (SpecList) SpecList = std::move(SpecList->next);
 }
 
+void ReleaseBuffers() {
+    MessageBuffer.reset();
+    TargetPath.reset();
+    InputBuf.reset();
+    FreeSpecNodes();
+}
+
 bool CheckFolderNames() {
     for (const SpecNode* node = SpecList.get(); node != nullptr && node->name != nullptr; node = node->next.get()) {
         const char* name = node->name;
@@ -281,7 +292,6 @@ bool CreateFolderTree() {
     const std::size_t capacity = std::strlen(target) + 780 * 3;
     std::unique_ptr<char[]> WorkPath(new (std::nothrow) char[capacity]);
     if (!WorkPath) {
-        LastCreationError = sys::kErrorNotEnoughMemory;
         ShowAllocationFailure("WorkPath");
         return false;
     }
