@@ -12,17 +12,25 @@
 // baseline, ratio, goal, verdict), then a few lines that explain the figures. Exit code 1 when a
 // measurement could not be made: a program that does not start or end, a folder missing, an
 // error box. The goals are printed, never enforced.
-#include "rig.cpp"  // the end-to-end rig: the stand-in Explorer window, Quillet's launch and settling
+#include "rig.h"  // the end-to-end rig: the stand-in Explorer window, Quillet's start, finding and closing
 
 #include <psapi.h>
 
-#include <optional>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
 #include <set>
+#include <string>
+#include <vector>
 
 #include "lines.h"
 #include "system.h"
 
 namespace {
+
+namespace fs = std::filesystem;
 
 constexpr int DefaultRuns = 21;
 constexpr DWORD CreateMs = 60000;  // a create command that takes longer counts as hung
@@ -58,7 +66,7 @@ struct Figure {
     void Log(const std::string& name) const {
         for (const auto& [who, samples] : {std::pair{"Quillet", &quillet}, std::pair{"baseline", &baseline}}) {
             std::string line = name + ", " + who + ":";
-            for (double sample : *samples) line += Format(" %.1f", sample);
+            for (double sample : *samples) line += rig::Format(" %.1f", sample);
             std::fprintf(stderr, "%s\n", line.c_str());
         }
     }
@@ -71,47 +79,13 @@ struct Figure {
 
 void PrintRow(const std::string& figure, const std::string& quillet, const std::string& baseline, double ratio,
               double goal) {
-    std::printf("row\t%s\t%s\t%s\t%.2fx\tat most %.2fx\t%s\n", figure.c_str(), quillet.c_str(), baseline.c_str(),
-                ratio, goal, ratio <= goal ? "met" : "MISSED");
+    std::printf("row\t%s\t%s\t%s\t%.2fx\tat most %.2fx\t%s\n", figure.c_str(), quillet.c_str(), baseline.c_str(), ratio,
+                goal, ratio <= goal ? "met" : "MISSED");
 }
 
 bool Fail(const std::string& what) {
     std::fprintf(stderr, "quillet_bench: %s\n", what.c_str());
     return false;
-}
-
-bool Exited(HANDLE process) {
-    return WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
-}
-
-// The driver's own messages are handled first: Quillet asks the stand-in for its address bar,
-// and the driver must answer.
-void HandleMessages() {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-}
-
-// Until a message comes for the driver, `handle` is signalled or `ms` pass.
-void WaitForMessage(DWORD ms, HANDLE handle = nullptr) {
-    MsgWaitForMultipleObjects(handle != nullptr ? 1 : 0, handle != nullptr ? &handle : nullptr, FALSE, ms,
-                              QS_ALLINPUT);
-}
-
-// A visible top-level window of the process. Given its class, only windows of that class are
-// looked at, which the server answers in a call or two: looked for every millisecond, the search
-// must take little from the program being timed.
-HWND ShownWindowOf(DWORD processId, const std::wstring& windowClass = {}) {
-    const auto shown = [processId](HWND window) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        return owner == processId && IsWindowVisible(window);
-    };
-    if (windowClass.empty()) return FindUnder(nullptr, shown);
-    for (HWND window = FindWindowExW(nullptr, nullptr, windowClass.c_str(), nullptr); window != nullptr;
-         window = FindWindowExW(nullptr, window, windowClass.c_str(), nullptr)) {
-        if (shown(window)) return window;
-    }
-    return nullptr;
 }
 
 std::wstring ClassOf(HWND window) {
@@ -120,55 +94,18 @@ std::wstring ClassOf(HWND window) {
     return name;
 }
 
-struct Started {
-    win32::UniqueHandle process;
-    DWORD id = 0;
-    HWND window = nullptr;
-    double ms = 0;  // from CreateProcess to the first visible window
-};
-
 // Started as the shell starts a program, its path quoted and its folder current, and looked at
-// every millisecond until a window of it is visible.
-std::optional<Started> StartAndTime(const fs::path& exe, const std::wstring& windowClass) {
-    std::wstring commandLine = L"\"" + exe.wstring() + L"\"";
-    const std::wstring folder = exe.parent_path().wstring();
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION created{};
+// every millisecond until a window of it is visible: among the windows of `windowClass` when one
+// is given. `ms` runs from CreateProcess to that window.
+bool StartAndTime(rig::Scene& scene, const std::string& program, const std::wstring& windowClass, double& ms) {
     const double start = NowMs();
-    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
-                        &created)) {
-        return std::nullopt;
-    }
-    Started started;
-    started.process.reset(created.hProcess);
-    const win32::UniqueHandle thread(created.hThread);
-    started.id = created.dwProcessId;
-    for (;;) {
-        HandleMessages();
-        if ((started.window = ShownWindowOf(started.id, windowClass)) != nullptr) break;
-        if (Exited(started.process.get()) || NowMs() - start > StartMs) {
-            TerminateProcess(started.process.get(), 0xDEAD);
-            return std::nullopt;
-        }
-        WaitForMessage(1, started.process.get());
-    }
-    started.ms = NowMs() - start;
-    return started;
-}
-
-// Closed as a person closes it; a program that does not end is terminated and reported.
-bool CloseAndWait(HANDLE process, HWND window, const char* name) {
-    PostMessageW(window, WM_CLOSE, 0, 0);
-    for (const double start = NowMs(); !Exited(process);) {
-        HandleMessages();
-        if (NowMs() - start > CloseMs) {
-            TerminateProcess(process, 0xDEAD);
-            WaitForSingleObject(process, CloseMs);
-            return Fail(Format("%s ends after WM_CLOSE", name));
-        }
-        WaitForMessage(CloseMs, process);
-    }
+    if (!rig::Start(scene, "", program)) return false;
+    const auto shown = [&] {
+        scene.main = rig::FindTopWindow(scene.processId, "", nullptr, windowClass);
+        return scene.main != nullptr || !scene.Running();
+    };
+    if (!rig::WaitUntil(shown, rig::StartMs, 1) || scene.main == nullptr) return false;
+    ms = NowMs() - start;
     return true;
 }
 
@@ -194,75 +131,69 @@ bool ReadMemory(HANDLE process, StartSample& sample) {
 // begins from the same quiet state whichever program went before.
 constexpr DWORD QuietMs = 100;
 
-bool ReadyToStart(Scene& scene) {
-    if (!BringToFront(scene.standIn.get())) return Fail("the stand-in comes to the front");
-    WaitUntil([] { return false; }, QuietMs);
+bool ReadyToStart(rig::Scene& scene) {
+    if (!rig::BringToFront(scene.standIn.get())) return Fail("the stand-in comes to the front");
+    rig::WaitUntil([] { return false; }, QuietMs);
     return true;
 }
 
 // Quillet started while the stand-in is in front, as from Explorer. Its memory is read once its
 // first tick is done: the window is topmost and the handler that found the address bar has ended.
-bool QuilletStart(Scene& scene, const fs::path& exe, const std::wstring& windowClass, StartSample& sample) {
+bool QuilletStart(rig::Scene& scene, const std::wstring& windowClass, StartSample& sample) {
     if (!ReadyToStart(scene)) return false;
-    std::optional<Started> started = StartAndTime(exe, windowClass);
-    if (!started) return Fail("Quillet.exe starts and shows a window");
-    sample.ms = started->ms;
-    scene.process = std::move(started->process);
-    scene.processId = started->id;
-    scene.main = started->window;
+    if (!StartAndTime(scene, "Quillet.exe", windowClass, sample.ms)) {
+        return Fail("Quillet.exe starts and shows a window");
+    }
     wchar_t caption[64] = L"";
     GetWindowTextW(scene.main, caption, 64);
-    if (Utf8(caption) != "Quillet") return Fail("the window shown first is Quillet's main window; saw " + Utf8(caption));
+    const std::string shown = rig::Utf8(caption);
+    if (shown != "Quillet") return Fail("the window shown first is Quillet's main window; saw " + shown);
     const auto topmost = [&] { return (GetWindowLongW(scene.main, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; };
-    if (!WaitUntil(topmost, ShowMs) || !Settle(scene)) return Fail("Quillet's first tick ends");
+    if (!rig::WaitUntil(topmost, rig::ShowMs) || !rig::Settle(scene)) return Fail("Quillet's first tick ends");
     if (!ReadMemory(scene.process.get(), sample)) return false;
-    return CloseQuillet(scene) || Fail("Quillet ends after WM_CLOSE");
+    return rig::Close(scene) || Fail("Quillet ends after WM_CLOSE");
 }
 
 // The empty window, started in the same way; its memory is read once its message loop runs.
-bool MinimalStart(Scene& scene, const fs::path& exe, const std::wstring& windowClass, StartSample& sample) {
+bool MinimalStart(rig::Scene& scene, const std::wstring& windowClass, StartSample& sample) {
     if (!ReadyToStart(scene)) return false;
-    std::optional<Started> started = StartAndTime(exe, windowClass);
-    if (!started) return Fail("bench_minimal.exe starts and shows a window");
-    const HANDLE process = started->process.get();
-    const win32::ScopeExit endAnyway([process] {
-        if (!Exited(process)) TerminateProcess(process, 0xDEAD);
-    });
-    sample.ms = started->ms;
+    if (!StartAndTime(scene, "bench_minimal.exe", windowClass, sample.ms)) {
+        return Fail("bench_minimal.exe starts and shows a window");
+    }
     DWORD_PTR ignored = 0;
-    if (!SendMessageTimeoutW(started->window, WM_NULL, 0, 0, SMTO_NORMAL, ShowMs, &ignored)) {
+    if (!SendMessageTimeoutW(scene.main, WM_NULL, 0, 0, SMTO_NORMAL, rig::ShowMs, &ignored)) {
         return Fail("bench_minimal.exe answers");
     }
-    if (!ReadMemory(process, sample)) return false;
-    return CloseAndWait(process, started->window, "bench_minimal.exe");
+    if (!ReadMemory(scene.process.get(), sample)) return false;
+    return rig::Close(scene) || Fail("bench_minimal.exe ends after WM_CLOSE");
 }
 
 bool MeasureStart(const fs::path& work, int runs) {
-    Scene scene;
+    rig::Scene scene;
     // Open starts Quillet once, uncounted: that warms the file cache and tells its window's class.
-    if (const std::string failed = Open(scene, work / L"start"); !failed.empty()) return Fail("set-up: " + failed);
+    if (const std::string failed = rig::Open(scene, work / L"start"); !failed.empty()) return Fail("set-up: " + failed);
     const std::wstring quilletClass = ClassOf(scene.main);
-    if (!CloseQuillet(scene)) return Fail("Quillet ends after WM_CLOSE");
+    if (!rig::Close(scene)) return Fail("Quillet ends after WM_CLOSE");
     wchar_t driver[MAX_PATH] = L"";
     GetModuleFileNameW(nullptr, driver, MAX_PATH);
-    const fs::path quillet = scene.programFolder / L"Quillet.exe", minimal = scene.programFolder / L"bench_minimal.exe";
     std::error_code error;
-    fs::copy_file(fs::path(driver).parent_path() / L"bench_minimal.exe", minimal, error);
+    fs::copy_file(fs::path(driver).parent_path() / L"bench_minimal.exe", scene.programFolder / L"bench_minimal.exe",
+                  error);
     if (error) return Fail("copy bench_minimal.exe beside Quillet.exe");
     // The same for the empty window.
-    std::optional<Started> first = StartAndTime(minimal, {});
-    if (!first) return Fail("bench_minimal.exe starts and shows a window");
-    const std::wstring minimalClass = ClassOf(first->window);
-    if (!CloseAndWait(first->process.get(), first->window, "bench_minimal.exe")) return false;
+    double uncounted = 0;
+    if (!StartAndTime(scene, "bench_minimal.exe", {}, uncounted)) {
+        return Fail("bench_minimal.exe starts and shows a window");
+    }
+    const std::wstring minimalClass = ClassOf(scene.main);
+    if (!rig::Close(scene)) return Fail("bench_minimal.exe ends after WM_CLOSE");
 
     Figure start, memory, privateBytes;
     for (int run = 0; run < runs; ++run) {
         StartSample ofQuillet, ofMinimal;
-        const bool measured = run % 2 == 0
-                                  ? QuilletStart(scene, quillet, quilletClass, ofQuillet) &&
-                                        MinimalStart(scene, minimal, minimalClass, ofMinimal)
-                                  : MinimalStart(scene, minimal, minimalClass, ofMinimal) &&
-                                        QuilletStart(scene, quillet, quilletClass, ofQuillet);
+        const bool measured =
+            run % 2 == 0 ? QuilletStart(scene, quilletClass, ofQuillet) && MinimalStart(scene, minimalClass, ofMinimal)
+                         : MinimalStart(scene, minimalClass, ofMinimal) && QuilletStart(scene, quilletClass, ofQuillet);
         if (!measured) return false;
         start.Add(ofQuillet.ms, ofMinimal.ms);
         memory.Add(ofQuillet.workingSetKiB, ofMinimal.workingSetKiB);
@@ -270,12 +201,11 @@ bool MeasureStart(const fs::path& work, int runs) {
     }
     start.Log("start to window visible, ms");
     memory.Log("working set, KiB");
-    PrintRow("start to main window visible, against one empty window",
-             Format("%.1f ms", Median(start.quillet)), Format("%.1f ms", Median(start.baseline)), start.Ratio(),
-             StartGoal);
+    PrintRow("start to main window visible, against one empty window", rig::Format("%.1f ms", Median(start.quillet)),
+             rig::Format("%.1f ms", Median(start.baseline)), start.Ratio(), StartGoal);
     PrintRow("working set after start-up (first tick done), against the same",
-             Format("%.0f KiB", Median(memory.quillet)), Format("%.0f KiB", Median(memory.baseline)), memory.Ratio(),
-             MemoryGoal);
+             rig::Format("%.0f KiB", Median(memory.quillet)), rig::Format("%.0f KiB", Median(memory.baseline)),
+             memory.Ratio(), MemoryGoal);
     if (Median(privateBytes.baseline) > 0) {
         std::printf("Private bytes after start-up: Quillet %.0f KiB, the empty window %.0f KiB (%.2fx).\n",
                     Median(privateBytes.quillet), Median(privateBytes.baseline), privateBytes.Ratio());
@@ -297,17 +227,17 @@ bool HoldsExactly(const fs::path& folder, const lines::Line& line, const char* w
     std::set<std::string> topLevel;
     for (const std::string& relative : line.folders) {
         topLevel.insert(relative.substr(0, relative.find('\\')));
-        const DWORD attributes = GetFileAttributesW((folder / Wide(relative)).c_str());
+        const DWORD attributes = GetFileAttributesW((folder / rig::Wide(relative)).c_str());
         if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-            return Fail(Format("%s made %s", who, relative.c_str()));
+            return Fail(rig::Format("%s made %s", who, relative.c_str()));
         }
     }
     std::size_t entries = 0;
     std::error_code error;
     for (auto it = fs::directory_iterator(folder, error); !error && it != fs::end(it); it.increment(error)) ++entries;
     if (!error && entries == topLevel.size()) return true;
-    return Fail(Format("%s made %u entries beside each other for %u", who, static_cast<unsigned>(entries),
-                       static_cast<unsigned>(topLevel.size())));
+    return Fail(rig::Format("%s made %u entries beside each other for %u", who, static_cast<unsigned>(entries),
+                            static_cast<unsigned>(topLevel.size())));
 }
 
 // Moved out in one step, so that every turn starts in the same empty parent: removing hundreds
@@ -316,30 +246,28 @@ bool PutAway(const fs::path& folder, const fs::path& trash) {
     std::error_code error;
     fs::create_directories(trash, error);
     return (!error && MoveFileExW(folder.c_str(), (trash / folder.filename()).c_str(), 0)) ||
-           Fail("move " + PathText(folder) + " to the trash");
+           Fail("move " + rig::PathText(folder) + " to the trash");
 }
 
 // Quillet's create command as a person gives it: the address bar shows a fresh folder, the line
 // is in the combo box, and the Create button is clicked (posted, as a click does not wait).
 // Quillet reads the address bar with SMTO_BLOCK, so once it has read it, a WM_NULL sent to it is
 // taken only after the whole handler is done: that answer ends the timing, without a poll.
-bool QuilletCreate(Scene& scene, HWND bar, HWND createButton, const lines::Line& line, const fs::path& folder,
+bool QuilletCreate(rig::Scene& scene, HWND bar, HWND createButton, const lines::Line& line, const fs::path& folder,
                    const fs::path& trash, double& ms) {
     std::error_code error;
-    if (!fs::create_directory(folder, error)) return Fail("make " + PathText(folder));
+    if (!fs::create_directory(folder, error)) return Fail("make " + rig::PathText(folder));
     SendMessageW(bar, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(fs::path(folder).make_preferred().c_str()));
-    const std::wstring text = Wide(line.text);
-    Ask(scene.combo, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-    if (WindowText(scene.combo) != line.text) return Fail("the combo box holds the whole line");
+    const std::wstring text = rig::Wide(line.text);
+    rig::Ask(scene.combo, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    if (rig::WindowText(scene.combo) != line.text) return Fail("the combo box holds the whole line");
 
     const int readsBefore = barReads;
     const double start = NowMs();
     PostMessageW(createButton, BM_CLICK, 0, 0);
-    for (;;) {
-        HandleMessages();
-        if (barReads != readsBefore) break;
-        if (NowMs() - start > CreateMs) return Fail("the create command reads the address bar");
-        WaitForMessage(CreateMs);
+    // Polled only as often as the time-out: the read, a sent message, ends the wait at once.
+    if (!rig::WaitUntil([&] { return barReads != readsBefore; }, CreateMs, CreateMs)) {
+        return Fail("the create command reads the address bar");
     }
     DWORD_PTR ignored = 0;
     if (!SendMessageTimeoutW(scene.main, WM_NULL, 0, 0, SMTO_NORMAL, CreateMs, &ignored)) {
@@ -347,8 +275,8 @@ bool QuilletCreate(Scene& scene, HWND bar, HWND createButton, const lines::Line&
     }
     ms = NowMs() - start;
 
-    if (HWND box = FindTopWindow(scene.processId, ErrorBox)) {
-        return Fail("Quillet says: " + WindowText(GetDlgItem(box, MessageTextId)));
+    if (HWND box = rig::FindTopWindow(scene.processId, rig::ErrorBox)) {
+        return Fail("Quillet says: " + rig::WindowText(GetDlgItem(box, rig::MessageTextId)));
     }
     return HoldsExactly(folder, line, "Quillet") && PutAway(folder, trash);
 }
@@ -370,8 +298,8 @@ bool MakeFolder(const std::string& path, Bare how) {
 // The same folders made by a bare loop in the driver, every path written out beforehand.
 bool BareCreate(const lines::Line& line, const fs::path& folder, Bare how, const fs::path& trash, double& ms) {
     std::error_code error;
-    if (!fs::create_directory(folder, error)) return Fail("make " + PathText(folder));
-    const std::string base = PathText(folder);
+    if (!fs::create_directory(folder, error)) return Fail("make " + rig::PathText(folder));
+    const std::string base = rig::PathText(folder);
     if (std::any_of(base.begin(), base.end(), [](char c) { return (c & 0x80) != 0; })) {
         return Fail("the work folder's path is ASCII, for CreateDirectoryA: " + base);
     }
@@ -381,7 +309,7 @@ bool BareCreate(const lines::Line& line, const fs::path& folder, Bare how, const
     const double start = NowMs();
     for (std::size_t at = 0; made && at < paths.size(); ++at) made = MakeFolder(paths[at], how);
     ms = NowMs() - start;
-    if (!made) return Fail(Format("the bare loop makes a folder of the line, error %lu", GetLastError()));
+    if (!made) return Fail(rig::Format("the bare loop makes a folder of the line, error %lu", GetLastError()));
     return HoldsExactly(folder, line, "the bare loop") && PutAway(folder, trash);
 }
 
@@ -392,30 +320,30 @@ struct CreateCase {
 };
 
 bool MeasureCreate(const fs::path& work, int runs) {
-    Scene scene;
+    rig::Scene scene;
     const fs::path root = work / L"create", trash = work / L"trash";
-    if (const std::string failed = Open(scene, root); !failed.empty()) return Fail("set-up: " + failed);
-    const HWND bar = FindChild(scene.standIn.get(), "Edit", nullptr);  // the stand-in's address bar
-    const HWND createButton = FindChild(scene.main, "Button", "Create");
+    if (const std::string failed = rig::Open(scene, root); !failed.empty()) return Fail("set-up: " + failed);
+    const HWND bar = rig::FindChild(scene.standIn.get(), "Edit", nullptr);  // the stand-in's address bar
+    const HWND createButton = rig::FindChild(scene.main, "Button", "Create");
     if (createButton == nullptr) return Fail("Quillet's Create button");
-    barProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(bar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CountingBarProc)));
+    barProc =
+        reinterpret_cast<WNDPROC>(SetWindowLongPtrW(bar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CountingBarProc)));
 
     const std::vector<CreateCase> cases = {
         {"flat", "500 folders in one parent, against a bare CreateDirectoryA loop", lines::Siblings(500)},
         {"nested", "", lines::Projects(2500)},
     };
     for (const CreateCase& test : cases) {
-        const std::string figure =
-            !test.figure.empty() ? test.figure
-                                 : Format("a %u-char nested line (%u folders), against the same loop",
-                                          static_cast<unsigned>(test.line.text.size()),
-                                          static_cast<unsigned>(test.line.folders.size()));
+        const std::string figure = !test.figure.empty()
+                                       ? test.figure
+                                       : rig::Format("a %u-char nested line (%u folders), against the same loop",
+                                                     static_cast<unsigned>(test.line.text.size()),
+                                                     static_cast<unsigned>(test.line.folders.size()));
         Figure againstBare, againstCalls, callsAgainstBare;
         // The first turn of each warms what Windows caches and is not counted.
         for (int run = runs > 1 ? -1 : 0; run < runs; ++run) {
             const auto target = [&](const char* who) {
-                return root / Wide(Format("%s-%s-%02d", who, test.name, run + 1));
+                return root / rig::Wide(rig::Format("%s-%s-%02d", who, test.name, run + 1));
             };
             double quillet = 0, bare = 0, calls = 0;
             const std::function<bool()> turns[] = {
@@ -427,7 +355,7 @@ bool MeasureCreate(const fs::path& work, int runs) {
             static constexpr std::size_t Forward[] = {0, 1, 2}, Backward[] = {2, 1, 0};
             bool measured = true;
             for (std::size_t turn : run % 2 == 0 ? Forward : Backward) {
-                WaitUntil([] { return false; }, QuietMs);  // as before a start: what the last turn set going ends
+                rig::WaitUntil([] { return false; }, QuietMs);  // as before a start: what the last turn set going ends
                 measured = measured && turns[turn]();
             }
             if (!measured) return false;
@@ -436,37 +364,38 @@ bool MeasureCreate(const fs::path& work, int runs) {
             againstCalls.Add(quillet, calls);
             callsAgainstBare.Add(calls, bare);
         }
-        againstBare.Log(Format("%s, Quillet and the bare loop, ms", test.name));
-        againstCalls.Log(Format("%s, Quillet and the loop of its calls, ms", test.name));
-        callsAgainstBare.Log(Format("%s, the loop of Quillet's calls and the bare loop, ms", test.name));
-        PrintRow(figure, Format("%.1f ms", Median(againstBare.quillet)),
-                 Format("%.1f ms", Median(againstBare.baseline)), againstBare.Ratio(), CreateGoal);
-        std::printf("%s: a loop of Quillet's own CreateFolder (NtCreateFile, and NtQueryInformationFile for the "
-                    "file index its undo keeps) takes %.1f ms, %.2fx the bare loop; Quillet takes %.2fx that loop.\n",
-                    test.name, Median(callsAgainstBare.quillet), callsAgainstBare.Ratio(), againstCalls.Ratio());
+        againstBare.Log(rig::Format("%s, Quillet and the bare loop, ms", test.name));
+        againstCalls.Log(rig::Format("%s, Quillet and the loop of its calls, ms", test.name));
+        callsAgainstBare.Log(rig::Format("%s, the loop of Quillet's calls and the bare loop, ms", test.name));
+        PrintRow(figure, rig::Format("%.1f ms", Median(againstBare.quillet)),
+                 rig::Format("%.1f ms", Median(againstBare.baseline)), againstBare.Ratio(), CreateGoal);
+        std::printf(
+            "%s: a loop of Quillet's own CreateFolder (NtCreateFile, and NtQueryInformationFile for the "
+            "file index its undo keeps) takes %.1f ms, %.2fx the bare loop; Quillet takes %.2fx that loop.\n",
+            test.name, Median(callsAgainstBare.quillet), callsAgainstBare.Ratio(), againstCalls.Ratio());
     }
     SetWindowLongPtrW(bar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(barProc));
-    return CloseQuillet(scene) || Fail("Quillet ends after WM_CLOSE");
+    return rig::Close(scene) || Fail("Quillet ends after WM_CLOSE");
 }
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     std::vector<std::string> arguments;
-    for (int index = 1; index < argc; ++index) arguments.push_back(Utf8(argv[index]));
+    for (int index = 1; index < argc; ++index) arguments.push_back(rig::Utf8(argv[index]));
     int runs = DefaultRuns;
     fs::path base = fs::temp_directory_path() / L"quillet-bench";
     for (std::size_t at = 0; at + 1 < arguments.size(); at += 2) {
         if (arguments[at] == "--runs") runs = std::atoi(arguments[at + 1].c_str());
-        if (arguments[at] == "--work") base = Wide(arguments[at + 1]);
+        if (arguments[at] == "--work") base = rig::Wide(arguments[at + 1]);
     }
     if (runs < 1 || arguments.size() % 2 != 0) {
         std::fprintf(stderr, "usage: quillet_bench [--runs N] [--work FOLDER]\n");
         return 2;
     }
     // Named by the clock and the process, so that a run never meets the folders of another.
-    const fs::path work = base / Format("run-%lu-%lu", GetTickCount(), GetCurrentProcessId());
+    const fs::path work = base / rig::Format("run-%lu-%lu", GetTickCount(), GetCurrentProcessId());
     const bool measured = MeasureStart(work, runs) && MeasureCreate(work, runs);
-    if (!measured) std::fprintf(stderr, "quillet_bench: the folders are in %s\n", PathText(work).c_str());
+    if (!measured) std::fprintf(stderr, "quillet_bench: the folders are in %s\n", rig::PathText(work).c_str());
     return measured ? 0 : 1;
 }

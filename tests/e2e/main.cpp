@@ -9,11 +9,13 @@
 //
 // Each scenario starts its own Quillet beside its own stand-in Explorer window. Checks that need
 // the same set-up share a run where one step leaves what the next needs.
-#include "rig.cpp"  // the end-to-end rig, also compiled into the benchmark's driver
+#include "rig.h"  // the end-to-end rig, also linked into the benchmark's driver
 
 #include "ConfigwindowLayout.h"
 #include "DesktoporquitLayout.h"
 #include "Unit1Layout.h"
+
+using namespace rig;
 
 // One watchdog interval of 2 s, with room for a busy machine.
 constexpr DWORD WatchdogMs = 2500;

@@ -1,10 +1,6 @@
-// The end-to-end rig, compiled into the end-to-end driver (main.cpp) and the benchmark's driver.
-// A scenario is data: a set-up and a list of steps from the factories at the end. The runner
-// prints a PASS or FAIL line per check; an action is printed only when it fails, and then ends
-// its scenario, since the steps after it build on it.
-// Text is UTF-8 in std::string and UTF-16 only at the wide Win32 calls, so that nothing here
-// depends on the ANSI code page.
-#include <windows.h>
+// The end-to-end rig (rig.h): the stand-in Explorer window, Quillet's start, the steps and the
+// runner, built once for the end-to-end driver and the benchmark's driver.
+#include "rig.h"
 
 #include <commctrl.h>
 #include <shlobj.h>
@@ -13,143 +9,20 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
-#include <functional>
 #include <iterator>
-#include <optional>
-#include <string>
-#include <vector>
 
-#include "toolkit.h"
-#include "win32/win32_handles.h"
+namespace rig {
+namespace {
 
-namespace fs = std::filesystem;
-
-constexpr DWORD StartMs = 10000;
-// For a window, a box, a keystroke's effect, a folder or a file to show, or a message's answer;
-// also the bound on the first tick, which is due 100 ms after the start.
-constexpr DWORD ShowMs = 3000;
-constexpr DWORD CloseMs = 5000;
 constexpr DWORD TopmostMs = 1000;
-
-std::wstring Wide(const std::string& text) {
-    return fs::path(std::u8string(text.begin(), text.end())).wstring();
-}
-
-std::string Utf8(const std::wstring& text) {
-    const std::u8string bytes = fs::path(text).u8string();
-    return {bytes.begin(), bytes.end()};
-}
-
-// printf into a bounded buffer (MinGW's own printf, which knows %zu); user text only ever goes in as a
-// %s argument.
-[[gnu::format(gnu_printf, 1, 2)]] std::string Format(const char* format, ...) {
-    char text[1024];
-    va_list arguments;
-    va_start(arguments, format);
-    std::vsnprintf(text, sizeof text, format, arguments);
-    va_end(arguments);
-    return text;
-}
-
-// Polls until `ready` holds or the time is up, handling the driver's messages meanwhile:
-// Quillet reads the stand-in's address bar with WM_GETTEXT, which this thread must answer.
-bool WaitUntil(const std::function<bool()>& ready, DWORD timeoutMs) {
-    constexpr DWORD PollMs = 10;
-    for (const DWORD start = GetTickCount();;) {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-        if (ready()) return true;
-        if (GetTickCount() - start >= timeoutMs) return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, PollMs, QS_ALLINPUT);
-    }
-}
-
-struct Setup {
-    // How the shell, a console or a shortcut without quotes starts Quillet: ByName runs
-    // "Quillet.exe" with the scenario's folder as the current one.
-    enum class Start { Quoted, Unquoted, ByName };
-    RECT standIn = {200, 150, 1000, 650};
-    // The bytes of QuilletOptions.dat to put beside the program; none: no file.
-    std::optional<std::string> options{};
-    // How long the driver holds that file open without sharing from Quillet's start.
-    DWORD holdOptionsMs = 0;
-    bool addressBar = true;
-    // Made in the scenario's folder; the address bar shows its full path unless barText is given.
-    std::string folder = "Explorer Folder";
-    std::string barText{};
-    std::string program = "Program";
-    std::vector<std::string> made{};  // folders made beforehand, relative to the scenario's folder
-    Start start = Start::Quoted;
-};
-
-// One scenario's world: its own copy of Quillet (so its own options file), a folder for the
-// stand-in Explorer window to show, that window in front and Quillet started beside it.
-struct Scene {
-    Setup setup;
-    fs::path root, programFolder, explorerFolder;
-    win32::UniqueWindow standIn;
-    win32::UniqueHandle process;
-    DWORD processId = 0;
-    HWND main = nullptr, combo = nullptr;
-    long long topmostMs = -1;  // from the window showing to WS_EX_TOPMOST; -1: never
-
-    bool Running() const { return process && WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT; }
-    // A Quillet that does not end is terminated, so that it cannot disturb the next scenario.
-    ~Scene() {
-        if (Running() && TerminateProcess(process.get(), 0xDEAD)) WaitUntil([this] { return !Running(); }, CloseMs);
-    }
-};
-
-struct Step {
-    std::string what;
-    std::function<bool(Scene& scene, std::string& seen)> run;
-    bool check = true;
-};
-
-struct Scenario {
-    std::string name;
-    Setup setup;
-    std::vector<Step> steps;
-};
-
-// Window names for the factories: Quillet's main window whatever its caption, and its other
-// windows by their captions.
-inline const std::string Main = "the main window";
-inline const std::string ErrorBox = "Quillet error", Warning = "Quillet warning", OptionsDialog = "Options";
-inline const std::string InfoBox = "Quillet";  // a box; the main window is never taken for it
-inline const std::string Menu = "#32768";      // an open menu, by its class
-inline const std::string Tooltip = "tooltips_class32";
-inline const std::string NotShown = "not shown";
-// The one folder a scenario may make on the desktop, removed after each scenario. Wine's prefixes
-// share the desktop: named by the process, runs side by side do not remove each other's.
-inline const std::string DesktopTop = Format("Quillet e2e %lu", GetCurrentProcessId());
-// Where a window is expected: from the screen's corner, from the stand-in's, or as an offset
-// from the centre of the stand-in's monitor.
-enum class At { Screen, StandIn, Centre };
-enum class Edge { Right, Bottom };
-
-constexpr int MessageTextId = 0xFFFF;  // the text of a message box
 constexpr const wchar_t* StandInClasses[] = {L"CabinetWClass", L"WorkerW", L"ReBarWindow32"};
-
-std::string PathText(fs::path path) {
-    return Utf8(path.make_preferred().wstring());
-}
 
 // In double quotes, with line ends shown, so that a wrong one can be seen.
 std::string Quoted(const std::string& text) {
     std::string quoted = "\"";
     for (const char c : text) quoted += c == '\r' ? "\\r" : c == '\n' ? "\\n" : std::string(1, c);
     return quoted + "\"";
-}
-
-// Sorted and quoted, between braces.
-std::string SortedList(std::vector<std::string> items) {
-    std::sort(items.begin(), items.end());
-    std::string joined;
-    for (const std::string& item : items) joined += (joined.empty() ? "" : ", ") + Quoted(item);
-    return "{" + joined + "}";
 }
 
 // A file's bytes as printed: quoted with those beyond ASCII as \xHH, or by size and hash
@@ -186,60 +59,14 @@ std::string ShellValue(const std::wstring& key, const wchar_t* name = nullptr) {
     return read == ERROR_SUCCESS ? Utf8(data) : "none";
 }
 
-fs::path DesktopTopFolder() {
-    wchar_t path[MAX_PATH] = L"";
-    SHGetSpecialFolderPathW(nullptr, path, CSIDL_DESKTOPDIRECTORY, FALSE);
-    return fs::path(path) / Wide(DesktopTop);
-}
-
-// Sent with a time-out, so that a hung program cannot hold the driver; 0 when unanswered.
-LRESULT Ask(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
-    DWORD_PTR result = 0;
-    SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, ShowMs, &result);
-    return static_cast<LRESULT>(result);
-}
-
-// Asked with WM_GETTEXT, which also reaches other processes' controls.
-std::string WindowText(HWND window) {
-    std::wstring text(static_cast<std::size_t>(Ask(window, WM_GETTEXTLENGTH)) + 1, L'\0');
-    text.resize(std::min<std::size_t>(text.size() - 1,
-                                      Ask(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]))));
-    return Utf8(text);
-}
-
-// The first window under `parent` at any depth, or the first top-level window when it is null,
-// that matches.
+// The first window under `parent` at any depth that matches.
 HWND FindUnder(HWND parent, const std::function<bool(HWND)>& match) {
     for (HWND child = FindWindowExW(parent, nullptr, nullptr, nullptr); child != nullptr;
          child = FindWindowExW(parent, child, nullptr, nullptr)) {
         if (match(child)) return child;
-        if (HWND found = parent != nullptr ? FindUnder(child, match) : nullptr) return found;
+        if (HWND found = FindUnder(child, match)) return found;
     }
     return nullptr;
-}
-
-// A visible top-level window of the process with exactly this caption or class, other than
-// `except`. The caption is kept by the window manager, so no message goes to the other process.
-HWND FindTopWindow(DWORD processId, const std::string& caption, HWND except = nullptr) {
-    return FindUnder(nullptr, [&](HWND window) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        wchar_t text[256] = L"", className[64] = L"";
-        GetWindowTextW(window, text, 256);
-        GetClassNameW(window, className, 64);
-        const bool named = Utf8(text) == caption || Utf8(className) == caption;
-        return named && owner == processId && IsWindowVisible(window) && window != except;
-    });
-}
-
-// The first control under `parent` of this class (in any letter case) with this text; any
-// text when null.
-HWND FindChild(HWND parent, const std::string& className, const char* text) {
-    return parent == nullptr ? nullptr : FindUnder(parent, [&](HWND window) {
-        wchar_t name[64] = L"";
-        GetClassNameW(window, name, 64);
-        return _wcsicmp(name, Wide(className).c_str()) == 0 && (text == nullptr || WindowText(window) == text);
-    });
 }
 
 // Quillet's main window, or its window with this caption, waiting for it as long as asked.
@@ -305,24 +132,6 @@ void ShowStandIn(Scene& scene, const std::string& barText) {
     SendMessageW(addressBar, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Wide(barText).c_str()));
 }
 
-// A message posted to Quillet is handled only when its thread next takes one from its queue,
-// whereas a sent one may be answered in the middle of a handler that itself sends messages.
-// Once this marker shows, what was posted or under way before it is done, or waits in a box.
-bool Settle(const Scene& scene) {
-    const HWND marker = FindChild(scene.main, "Button", nullptr);
-    PostMessageW(marker, BM_SETSTATE, TRUE, 0);
-    const auto shown = [marker] { return !IsWindow(marker) || (Ask(marker, BM_GETSTATE) & BST_PUSHED) != 0; };
-    const bool settled = WaitUntil(shown, ShowMs);
-    Ask(marker, BM_SETSTATE, FALSE);
-    return settled;
-}
-
-// As it is when the user starts Quillet from it.
-bool BringToFront(HWND window) {
-    SetForegroundWindow(window);
-    return WaitUntil([window] { return GetForegroundWindow() == window; }, ShowMs);
-}
-
 // Lets go of a held file from a pool thread, while the driver waits for Quillet.
 VOID CALLBACK LetGo(void* file, BOOLEAN) {
     CloseHandle(file);
@@ -338,7 +147,7 @@ bool HoldFile(const fs::path& path, DWORD ms) {
 
 // Starts a program with this command line and current folder (the driver's when null). A Linux
 // program under Wine may come without a process handle.
-bool Spawn(const wchar_t* program, std::wstring line, const wchar_t* current, win32::UniqueHandle& process, DWORD& id) {
+bool Spawn(const wchar_t* program, std::wstring line, const wchar_t* current, HandleOwner& process, DWORD& id) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION created{};
@@ -350,18 +159,11 @@ bool Spawn(const wchar_t* program, std::wstring line, const wchar_t* current, wi
     return true;
 }
 
-// Starts Quillet as the set-up says (as the shell does: its path quoted, its folder current)
-// and waits for its first tick: that makes the window topmost and then looks up the address
-// bar in the same handler, so the steps start once the handler is done (or waits in the box
-// it opened). With arguments, Quillet has a command to carry out, and no window is awaited.
+// Starts Quillet and waits for its first tick: that makes the window topmost and then looks up
+// the address bar in the same handler, so the steps start once the handler is done (or waits in
+// the box it opened). With arguments, Quillet has a command to carry out, and no window is awaited.
 std::string Launch(Scene& scene, const std::string& arguments = "") {
-    using enum Setup::Start;
-    const Setup::Start start = scene.setup.start;
-    const std::wstring exe = fs::path(scene.programFolder / L"Quillet.exe").make_preferred().wstring();
-    std::wstring commandLine = start == ByName ? L"Quillet.exe" : start == Unquoted ? exe : L"\"" + exe + L"\"";
-    if (!arguments.empty()) commandLine += L" " + Wide(arguments);
-    const fs::path current = start == ByName ? scene.root : scene.programFolder;
-    if (!Spawn(exe.c_str(), commandLine, current.c_str(), scene.process, scene.processId)) return "start " + Utf8(exe);
+    if (!Start(scene, arguments)) return "start " + PathText(scene.programFolder / L"Quillet.exe");
     if (!arguments.empty()) return "";
     // Its caption changes when it goes to the desktop.
     const auto shown = [&] {
@@ -379,33 +181,6 @@ std::string Launch(Scene& scene, const std::string& arguments = "") {
     return scene.combo != nullptr ? "" : "the main window holds a combo box";
 }
 
-std::string Open(Scene& scene, const fs::path& root) {
-    const Setup& setup = scene.setup;
-    scene.root = root;
-    scene.programFolder = root / Wide(setup.program);
-    scene.explorerFolder = root / Wide(setup.folder);
-    wchar_t driver[MAX_PATH] = L"";
-    GetModuleFileNameW(nullptr, driver, MAX_PATH);
-    std::error_code error;
-    for (const std::string& made : setup.made) fs::create_directories(root / Wide(made), error);
-    for (const fs::path& folder : {scene.explorerFolder, scene.programFolder}) fs::create_directories(folder, error);
-    for (const wchar_t* file : {L"Quillet.exe", L"Help_Quillet.htm"})
-        if (!error) fs::copy_file(fs::path(driver).parent_path() / file, scene.programFolder / file, error);
-    if (error) return "make the folders and copy the program into " + PathText(scene.programFolder);
-    const fs::path options = scene.programFolder / L"QuilletOptions.dat";
-    if (setup.options && !(std::ofstream(options, std::ios::binary) << *setup.options)) return "write the options file";
-    if (setup.holdOptionsMs > 0 && !HoldFile(options, setup.holdOptionsMs)) return "hold the options file";
-    ShowStandIn(scene, setup.barText.empty() ? PathText(scene.explorerFolder) : setup.barText);
-    if (!BringToFront(scene.standIn.get())) return "the stand-in Explorer window comes to the front";
-    return Launch(scene);
-}
-
-bool CloseQuillet(Scene& scene) {
-    if (!scene.Running()) return true;
-    PostMessageW(scene.main, WM_CLOSE, 0, 0);
-    return WaitUntil([&] { return !scene.Running(); }, CloseMs);
-}
-
 // Saved from the X screen by ImageMagick's import, after a moment for the window to paint.
 // Under Wine a Linux program cannot be waited for, but import grabs the screen before it writes.
 bool SavePicture(HWND window, const std::string& name) {
@@ -418,14 +193,10 @@ bool SavePicture(HWND window, const std::string& name) {
     const std::wstring command =
         Wide(Format("/bin/sh -c \"import -window root -crop %ldx%ld%+ld%+ld '%s'\"", shown.right - shown.left,
                     shown.bottom - shown.top, shown.left, shown.top, file.c_str()));
-    win32::UniqueHandle process;
+    HandleOwner process;
     DWORD id = 0;
     return Spawn(nullptr, command, nullptr, process, id) &&
            WaitUntil([&] { return fs::exists(L"Z:" + Wide(file)); }, 10000);
-}
-
-Step Act(std::string what, std::function<bool(Scene&)> run) {
-    return {std::move(what), [run](Scene& scene, std::string&) { return run(scene); }, false};
 }
 
 // Polls what `observe` reports until it is `expected`; on failure the last report is shown.
@@ -434,155 +205,6 @@ Step Expect(std::string what, std::string expected, std::function<std::string(Sc
     return {std::move(what), [=](Scene& scene, std::string& seen) {
                 return WaitUntil([&] { return (seen = observe(scene)) == expected; }, timeoutMs);
             }};
-}
-
-// Runs the scenario in its own folder under `work`; adds its checks to `passed` and `failed`.
-void RunScenario(const Scenario& scenario, const fs::path& work, int& passed, int& failed) {
-    const auto print = [&](bool ok, const std::string& what, const std::string& seen) {
-        ++(ok ? passed : failed);
-        const std::string saw = ok || seen.empty() ? "" : "; saw " + seen;
-        std::printf("%s %s: %s%s\n", ok ? "PASS" : "FAIL", scenario.name.c_str(), what.c_str(), saw.c_str());
-        std::fflush(stdout);
-    };
-    Scene scene;
-    scene.setup = scenario.setup;
-    const std::string error = Open(scene, work / Wide(scenario.name));
-    if (!error.empty()) return print(false, "set-up: " + error, {});
-    for (const Step& step : scenario.steps) {
-        std::string seen;
-        const bool ok = step.run(scene, seen);
-        if (step.check || !ok) print(ok, step.what, seen);
-        if (!ok && !step.check) break;
-    }
-    if (!CloseQuillet(scene)) print(false, "Quillet ends after WM_CLOSE", "still running");
-    std::error_code ignored;
-    fs::remove_all(DesktopTopFolder(), ignored);
-}
-
-// As a person types with automatic <> completion: a '>' already under the caret is stepped over.
-// Input arrives asynchronously: each character waits until the combo box shows a change.
-Step Type(const std::string& text) {
-    return Act("type " + text, [text](Scene& scene) {
-        for (wchar_t character : Wide(text)) {
-            const auto before = ReadCombo(scene.combo);
-            const std::size_t caret = HIWORD(before.second);
-            const bool completed = character == L'>' && LOWORD(before.second) == caret && before.first[caret] == L'>';
-            const SHORT key = completed ? VK_RIGHT : VkKeyScanW(character);
-            const bool onLayout = key != -1 && (HIBYTE(key) & ~1) == 0;  // and needs neither Ctrl nor Alt
-            if (!(onLayout ? SendKey(LOBYTE(key), HIBYTE(key) != 0 ? VK_SHIFT : 0) : SendKey(0, 0, character)))
-                return false;
-            if (IS_HIGH_SURROGATE(character)) continue;  // it shows with its second half
-            if (!WaitUntil([&] { return ReadCombo(scene.combo) != before; }, ShowMs)) return false;
-        }
-        return true;
-    });
-}
-
-Step Press(WORD key, WORD modifier = 0) {
-    return Act(Format("press key 0x%02X with 0x%02X", key, modifier), [=](Scene&) { return SendKey(key, modifier); });
-}
-
-// Posted, as a person's click does not wait for what it starts; settled afterwards, so that the
-// next step cannot overtake it.
-Step Click(const std::string& window, const std::string& button) {
-    return Act("click " + Quoted(button) + " in " + window, [=](Scene& scene) {
-        const HWND control = FindChild(Find(scene, window, ShowMs), "Button", button.c_str());
-        return control != nullptr && PostMessageW(control, BM_CLICK, 0, 0) && Settle(scene);
-    });
-}
-
-// With the mouse: Wine carries out a greyed item's key as if it were enabled and closes the
-// menu, whereas a click on a greyed item leaves the menu open, as on Windows.
-Step ClickLastMenuItem() {
-    return Act("click the last item of the open menu", [](Scene& scene) {
-        RECT menu{};
-        GetWindowRect(Find(scene, Menu, ShowMs), &menu);
-        INPUT inputs[2] = {{INPUT_MOUSE, {.mi = {0, 0, 0, MOUSEEVENTF_LEFTDOWN, 0, 0}}},
-                           {INPUT_MOUSE, {.mi = {0, 0, 0, MOUSEEVENTF_LEFTUP, 0, 0}}}};
-        // Half an item above the menu's lower edge.
-        const int y = menu.bottom - MulDiv(8, ScreenDpi(), 96);
-        return menu.right > menu.left && SetCursorPos((menu.left + menu.right) / 2, y) &&
-               SendInput(2, inputs, sizeof(INPUT)) == 2;
-    });
-}
-
-// The mouse comes to rest over the middle of the button, in two moves as a hand makes them.
-Step Hover(const std::string& window, const std::string& button) {
-    return Act("hover over " + Quoted(button) + " in " + window, [=](Scene& scene) {
-        RECT shown{};
-        const HWND control = FindChild(Find(scene, window, ShowMs), "Button", button.c_str());
-        INPUT move{INPUT_MOUSE, {.mi = {1, 1, 0, MOUSEEVENTF_MOVE, 0, 0}}};
-        return control != nullptr && GetWindowRect(control, &shown) &&
-               SetCursorPos((shown.left + shown.right) / 2 - 1, (shown.top + shown.bottom) / 2 - 1) &&
-               SendInput(1, &move, sizeof move) == 1;
-    });
-}
-
-Step Move(const std::string& window, int x, int y) {
-    return Act(Format("move %s to (%d, %d)", window.c_str(), x, y), [=](Scene& scene) {
-        return SetWindowPos(Find(scene, window), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE) != 0;
-    });
-}
-
-// Moves the stand-in so that Quillet's window, at its corner, would end `gap` pixels from the
-// edge of the stand-in's monitor. Quillet's outer size is measured on its window as it runs.
-Step StandInNear(Edge edge, int gap) {
-    return Act(Format("move the stand-in %d pixels from the edge", gap), [=](Scene& scene) {
-        RECT quillet{};
-        GetWindowRect(scene.main, &quillet);
-        const RECT monitor = MonitorOf(scene.standIn.get());
-        const int x = edge == Edge::Right ? monitor.right - gap - (quillet.right - quillet.left) : monitor.left + 200;
-        const int y = edge == Edge::Bottom ? monitor.bottom - gap - (quillet.bottom - quillet.top) : monitor.top + 150;
-        return SetWindowPos(scene.standIn.get(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER) != FALSE;
-    });
-}
-
-Step CloseStandIn() {
-    return Act("close the stand-in", [](Scene& scene) { return DestroyWindow(scene.standIn.release()) != FALSE; });
-}
-
-// Closes Quillet if it still runs and starts it again from the same program folder, with
-// `arguments` (and then without waiting for a window).
-Step Restart(const std::string& arguments = "") {
-    return Act("start Quillet again " + arguments, [arguments](Scene& scene) {
-        return CloseQuillet(scene) && BringToFront(scene.standIn.get()) && Launch(scene, arguments).empty();
-    });
-}
-
-// `path` is relative to the scenario's folder.
-Step PutFile(const std::string& path, const std::string& bytes) {
-    return Act("write " + path, [=](Scene& scene) {
-        return static_cast<bool>(std::ofstream(scene.root / Wide(path), std::ios::binary) << bytes);
-    });
-}
-
-// The driver handles no message for that long, as a hung Explorer window: a bare sleep on
-// purpose, since the stand-in's messages are this thread's.
-Step Hang(DWORD ms) {
-    return Act(Format("the stand-in answers nothing for %lu ms", ms), [ms](Scene&) { return Sleep(ms), true; });
-}
-
-// The main window is also topmost within TopmostMs of showing, as its first tick makes it.
-Step ExpectWindow(const std::string& window, At at, POINT offset = {}) {
-    static const char* const Origins[] = {"the screen's corner", "the stand-in's corner",
-                                          "the centre of the stand-in's monitor"};
-    const std::string expected = Format("(%ld, %ld)", offset.x, offset.y);
-    const std::string topmost = window == Main ? Format(", topmost within %lu ms,", TopmostMs) : "";
-    return Expect(
-        window + topmost + " at " + Origins[static_cast<int>(at)] + " + " + expected, expected, [=](Scene& scene) {
-            RECT bounds{}, origin{};
-            if (!GetWindowRect(Find(scene, window), &bounds)) return std::string("no such window");
-            if (!topmost.empty() && (scene.topmostMs < 0 || scene.topmostMs > TopmostMs)) {
-                return Format("topmost after %lld ms (-1: never)", scene.topmostMs);
-            }
-            const RECT monitor = MonitorOf(scene.standIn.get());
-            if (at == At::StandIn) GetWindowRect(scene.standIn.get(), &origin);
-            if (at == At::Centre) {
-                origin.left = monitor.left + (monitor.right - monitor.left - (bounds.right - bounds.left)) / 2;
-                origin.top = monitor.top + (monitor.bottom - monitor.top - (bounds.bottom - bounds.top)) / 2;
-            }
-            return Format("(%ld, %ld)", bounds.left - origin.left, bounds.top - origin.top);
-        });
 }
 
 // "" when the control of the layout table entry `args` sits in `form` where the table puts it at
@@ -616,8 +238,8 @@ std::string Misplaced(HWND form, const Args& args, int dpi, HDC screen) {
         Format(" at (%d, %d) %d x %d", scale(at.left), scale(at.top), scale(at.width), scale(at.height));
     std::string seen = placed == wanted ? "" : name + placed;
     const ui::Font& font = args.font;
-    const win32::UniqueFont made(CreateFontW(scale(font.height), 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, font.italic,
-                                             font.underline, 0, DEFAULT_CHARSET, 0, 0, 0, 0, Wide(font.face).c_str()));
+    const FontOwner made(CreateFontW(scale(font.height), 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, font.italic,
+                                     font.underline, 0, DEFAULT_CHARSET, 0, 0, 0, 0, Wide(font.face).c_str()));
     const HGDIOBJ old = SelectObject(screen, made.get());
     RECT text{0, 0, scale(at.width) - scale(beside), 0};
     DrawTextW(screen, Wide(caption).c_str(), -1, &text, DT_CALCRECT | (wordWrap ? DT_WORDBREAK : DT_SINGLELINE));
@@ -630,12 +252,289 @@ std::string Misplaced(HWND form, const Args& args, int dpi, HDC screen) {
     return seen;
 }
 
-// The client area and every control where the window's layout table puts them at the screen's
-// DPI. Then a picture of the window is saved as FOLDER/PICTURE-DPI.png when the environment names
-// a Linux FOLDER in QUILLET_SCREENSHOTS.
-template <typename... Args>
+}  // namespace
+
+std::wstring Wide(const std::string& text) {
+    return fs::path(std::u8string(text.begin(), text.end())).wstring();
+}
+
+std::string Utf8(const std::wstring& text) {
+    const std::u8string bytes = fs::path(text).u8string();
+    return {bytes.begin(), bytes.end()};
+}
+
+std::string Format(const char* format, ...) {
+    char text[1024];
+    va_list arguments;
+    va_start(arguments, format);
+    std::vsnprintf(text, sizeof text, format, arguments);
+    va_end(arguments);
+    return text;
+}
+
+bool WaitUntil(const std::function<bool()>& ready, DWORD timeoutMs, DWORD pollMs) {
+    for (const DWORD start = GetTickCount();;) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+        if (ready()) return true;
+        if (GetTickCount() - start >= timeoutMs) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, pollMs, QS_ALLINPUT);
+    }
+}
+
+std::string PathText(fs::path path) {
+    return Utf8(path.make_preferred().wstring());
+}
+
+std::string SortedList(std::vector<std::string> items) {
+    std::sort(items.begin(), items.end());
+    std::string joined;
+    for (const std::string& item : items) joined += (joined.empty() ? "" : ", ") + Quoted(item);
+    return "{" + joined + "}";
+}
+
+fs::path DesktopTopFolder() {
+    wchar_t path[MAX_PATH] = L"";
+    SHGetSpecialFolderPathW(nullptr, path, CSIDL_DESKTOPDIRECTORY, FALSE);
+    return fs::path(path) / Wide(DesktopTop);
+}
+
+LRESULT Ask(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, ShowMs, &result);
+    return static_cast<LRESULT>(result);
+}
+
+std::string WindowText(HWND window) {
+    std::wstring text(static_cast<std::size_t>(Ask(window, WM_GETTEXTLENGTH)) + 1, L'\0');
+    text.resize(std::min<std::size_t>(text.size() - 1,
+                                      Ask(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]))));
+    return Utf8(text);
+}
+
+// The caption is kept by the window manager, so no message goes to the other process.
+HWND FindTopWindow(DWORD processId, const std::string& name, HWND except, const std::wstring& windowClass) {
+    const wchar_t* const ofClass = windowClass.empty() ? nullptr : windowClass.c_str();
+    for (HWND window = nullptr; (window = FindWindowExW(nullptr, window, ofClass, nullptr)) != nullptr;) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner != processId || !IsWindowVisible(window) || window == except) continue;
+        wchar_t text[256] = L"", className[64] = L"";
+        GetWindowTextW(window, text, 256);
+        GetClassNameW(window, className, 64);
+        if (name.empty() || Utf8(text) == name || Utf8(className) == name) return window;
+    }
+    return nullptr;
+}
+
+HWND FindChild(HWND parent, const std::string& className, const char* text) {
+    return parent == nullptr ? nullptr : FindUnder(parent, [&](HWND window) {
+        wchar_t name[64] = L"";
+        GetClassNameW(window, name, 64);
+        return _wcsicmp(name, Wide(className).c_str()) == 0 && (text == nullptr || WindowText(window) == text);
+    });
+}
+
+// A message posted to Quillet is handled only when its thread next takes one from its queue,
+// whereas a sent one may be answered in the middle of a handler that itself sends messages.
+// Once this marker shows, what was posted or under way before it is done, or waits in a box.
+bool Settle(const Scene& scene) {
+    const HWND marker = FindChild(scene.main, "Button", nullptr);
+    PostMessageW(marker, BM_SETSTATE, TRUE, 0);
+    const auto shown = [marker] { return !IsWindow(marker) || (Ask(marker, BM_GETSTATE) & BST_PUSHED) != 0; };
+    const bool settled = WaitUntil(shown, ShowMs);
+    Ask(marker, BM_SETSTATE, FALSE);
+    return settled;
+}
+
+bool BringToFront(HWND window) {
+    SetForegroundWindow(window);
+    return WaitUntil([window] { return GetForegroundWindow() == window; }, ShowMs);
+}
+
+bool Start(Scene& scene, const std::string& arguments, const std::string& program) {
+    using enum Setup::Start;
+    const Setup::Start start = scene.setup.start;
+    const std::wstring exe = fs::path(scene.programFolder / Wide(program)).make_preferred().wstring();
+    std::wstring commandLine = start == ByName ? Wide(program) : start == Unquoted ? exe : L"\"" + exe + L"\"";
+    if (!arguments.empty()) commandLine += L" " + Wide(arguments);
+    const fs::path current = start == ByName ? scene.root : scene.programFolder;
+    return Spawn(exe.c_str(), commandLine, current.c_str(), scene.process, scene.processId);
+}
+
+std::string Open(Scene& scene, const fs::path& root) {
+    const Setup& setup = scene.setup;
+    scene.root = root;
+    scene.programFolder = root / Wide(setup.program);
+    scene.explorerFolder = root / Wide(setup.folder);
+    wchar_t driver[MAX_PATH] = L"";
+    GetModuleFileNameW(nullptr, driver, MAX_PATH);
+    std::error_code error;
+    for (const std::string& made : setup.made) fs::create_directories(root / Wide(made), error);
+    for (const fs::path& folder : {scene.explorerFolder, scene.programFolder}) fs::create_directories(folder, error);
+    for (const wchar_t* file : {L"Quillet.exe", L"Help_Quillet.htm"})
+        if (!error) fs::copy_file(fs::path(driver).parent_path() / file, scene.programFolder / file, error);
+    if (error) return "make the folders and copy the program into " + PathText(scene.programFolder);
+    const fs::path options = scene.programFolder / L"QuilletOptions.dat";
+    if (setup.options && !(std::ofstream(options, std::ios::binary) << *setup.options)) return "write the options file";
+    if (setup.holdOptionsMs > 0 && !HoldFile(options, setup.holdOptionsMs)) return "hold the options file";
+    ShowStandIn(scene, setup.barText.empty() ? PathText(scene.explorerFolder) : setup.barText);
+    if (!BringToFront(scene.standIn.get())) return "the stand-in Explorer window comes to the front";
+    return Launch(scene);
+}
+
+bool Close(Scene& scene) {
+    if (!scene.Running()) return true;
+    PostMessageW(scene.main, WM_CLOSE, 0, 0);
+    return WaitUntil([&] { return !scene.Running(); }, CloseMs);
+}
+
+void RunScenario(const Scenario& scenario, const fs::path& work, int& passed, int& failed) {
+    const auto print = [&](bool ok, const std::string& what, const std::string& seen) {
+        ++(ok ? passed : failed);
+        const std::string saw = ok || seen.empty() ? "" : "; saw " + seen;
+        std::printf("%s %s: %s%s\n", ok ? "PASS" : "FAIL", scenario.name.c_str(), what.c_str(), saw.c_str());
+        std::fflush(stdout);
+    };
+    Scene scene;
+    scene.setup = scenario.setup;
+    const std::string error = Open(scene, work / Wide(scenario.name));
+    if (!error.empty()) return print(false, "set-up: " + error, {});
+    for (const Step& step : scenario.steps) {
+        std::string seen;
+        const bool ok = step.run(scene, seen);
+        if (step.check || !ok) print(ok, step.what, seen);
+        if (!ok && !step.check) break;
+    }
+    if (!Close(scene)) print(false, "Quillet ends after WM_CLOSE", "still running");
+    std::error_code ignored;
+    fs::remove_all(DesktopTopFolder(), ignored);
+}
+
+Step Act(std::string what, std::function<bool(Scene&)> run) {
+    return {std::move(what), [run](Scene& scene, std::string&) { return run(scene); }, false};
+}
+
+// Input arrives asynchronously: each character waits until the combo box shows a change.
+Step Type(const std::string& text) {
+    return Act("type " + text, [text](Scene& scene) {
+        for (wchar_t character : Wide(text)) {
+            const auto before = ReadCombo(scene.combo);
+            const std::size_t caret = HIWORD(before.second);
+            const bool completed = character == L'>' && LOWORD(before.second) == caret && before.first[caret] == L'>';
+            const SHORT key = completed ? VK_RIGHT : VkKeyScanW(character);
+            const bool onLayout = key != -1 && (HIBYTE(key) & ~1) == 0;  // and needs neither Ctrl nor Alt
+            if (!(onLayout ? SendKey(LOBYTE(key), HIBYTE(key) != 0 ? VK_SHIFT : 0) : SendKey(0, 0, character)))
+                return false;
+            if (IS_HIGH_SURROGATE(character)) continue;  // it shows with its second half
+            if (!WaitUntil([&] { return ReadCombo(scene.combo) != before; }, ShowMs)) return false;
+        }
+        return true;
+    });
+}
+
+Step Press(WORD key, WORD modifier) {
+    return Act(Format("press key 0x%02X with 0x%02X", key, modifier), [=](Scene&) { return SendKey(key, modifier); });
+}
+
+// Settled afterwards, so that the next step cannot overtake it.
+Step Click(const std::string& window, const std::string& button) {
+    return Act("click " + Quoted(button) + " in " + window, [=](Scene& scene) {
+        const HWND control = FindChild(Find(scene, window, ShowMs), "Button", button.c_str());
+        return control != nullptr && PostMessageW(control, BM_CLICK, 0, 0) && Settle(scene);
+    });
+}
+
+// With the mouse: Wine carries out a greyed item's key as if it were enabled and closes the
+// menu, whereas a click on a greyed item leaves the menu open, as on Windows.
+Step ClickLastMenuItem() {
+    return Act("click the last item of the open menu", [](Scene& scene) {
+        RECT menu{};
+        GetWindowRect(Find(scene, Menu, ShowMs), &menu);
+        INPUT inputs[2] = {{INPUT_MOUSE, {.mi = {0, 0, 0, MOUSEEVENTF_LEFTDOWN, 0, 0}}},
+                           {INPUT_MOUSE, {.mi = {0, 0, 0, MOUSEEVENTF_LEFTUP, 0, 0}}}};
+        // Half an item above the menu's lower edge.
+        const int y = menu.bottom - MulDiv(8, ScreenDpi(), 96);
+        return menu.right > menu.left && SetCursorPos((menu.left + menu.right) / 2, y) &&
+               SendInput(2, inputs, sizeof(INPUT)) == 2;
+    });
+}
+
+// In two moves, as a hand makes them.
+Step Hover(const std::string& window, const std::string& button) {
+    return Act("hover over " + Quoted(button) + " in " + window, [=](Scene& scene) {
+        RECT shown{};
+        const HWND control = FindChild(Find(scene, window, ShowMs), "Button", button.c_str());
+        INPUT move{INPUT_MOUSE, {.mi = {1, 1, 0, MOUSEEVENTF_MOVE, 0, 0}}};
+        return control != nullptr && GetWindowRect(control, &shown) &&
+               SetCursorPos((shown.left + shown.right) / 2 - 1, (shown.top + shown.bottom) / 2 - 1) &&
+               SendInput(1, &move, sizeof move) == 1;
+    });
+}
+
+Step Move(const std::string& window, int x, int y) {
+    return Act(Format("move %s to (%d, %d)", window.c_str(), x, y), [=](Scene& scene) {
+        return SetWindowPos(Find(scene, window), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE) != 0;
+    });
+}
+
+// Quillet's outer size is measured on its window as it runs.
+Step StandInNear(Edge edge, int gap) {
+    return Act(Format("move the stand-in %d pixels from the edge", gap), [=](Scene& scene) {
+        RECT quillet{};
+        GetWindowRect(scene.main, &quillet);
+        const RECT monitor = MonitorOf(scene.standIn.get());
+        const int x = edge == Edge::Right ? monitor.right - gap - (quillet.right - quillet.left) : monitor.left + 200;
+        const int y = edge == Edge::Bottom ? monitor.bottom - gap - (quillet.bottom - quillet.top) : monitor.top + 150;
+        return SetWindowPos(scene.standIn.get(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER) != FALSE;
+    });
+}
+
+Step CloseStandIn() {
+    return Act("close the stand-in", [](Scene& scene) { return DestroyWindow(scene.standIn.release()) != FALSE; });
+}
+
+Step Restart(const std::string& arguments) {
+    return Act("start Quillet again " + arguments, [arguments](Scene& scene) {
+        return Close(scene) && BringToFront(scene.standIn.get()) && Launch(scene, arguments).empty();
+    });
+}
+
+Step PutFile(const std::string& path, const std::string& bytes) {
+    return Act("write " + path, [=](Scene& scene) {
+        return static_cast<bool>(std::ofstream(scene.root / Wide(path), std::ios::binary) << bytes);
+    });
+}
+
+// A bare sleep on purpose, since the stand-in's messages are this thread's.
+Step Hang(DWORD ms) {
+    return Act(Format("the stand-in answers nothing for %lu ms", ms), [ms](Scene&) { return Sleep(ms), true; });
+}
+
+Step ExpectWindow(const std::string& window, At at, POINT offset) {
+    static const char* const Origins[] = {"the screen's corner", "the stand-in's corner",
+                                          "the centre of the stand-in's monitor"};
+    const std::string expected = Format("(%ld, %ld)", offset.x, offset.y);
+    const std::string topmost = window == Main ? Format(", topmost within %lu ms,", TopmostMs) : "";
+    return Expect(
+        window + topmost + " at " + Origins[static_cast<int>(at)] + " + " + expected, expected, [=](Scene& scene) {
+            RECT bounds{}, origin{};
+            if (!GetWindowRect(Find(scene, window), &bounds)) return std::string("no such window");
+            if (!topmost.empty() && (scene.topmostMs < 0 || scene.topmostMs > TopmostMs)) {
+                return Format("topmost after %lld ms (-1: never)", scene.topmostMs);
+            }
+            const RECT monitor = MonitorOf(scene.standIn.get());
+            if (at == At::StandIn) GetWindowRect(scene.standIn.get(), &origin);
+            if (at == At::Centre) {
+                origin.left = monitor.left + (monitor.right - monitor.left - (bounds.right - bounds.left)) / 2;
+                origin.top = monitor.top + (monitor.bottom - monitor.top - (bounds.bottom - bounds.top)) / 2;
+            }
+            return Format("(%ld, %ld)", bounds.left - origin.left, bounds.top - origin.top);
+        });
+}
+
 Step ExpectLayout(const std::string& window, const std::string& picture, const ui::Form::CreateArgs& table,
-                  const Args&... controls) {
+                  const std::vector<TableEntry>& controls) {
     const int dpi = ScreenDpi();
     const std::string expected =
         Format("client area %d x %d", MulDiv(table.clientWidth, dpi, 96), MulDiv(table.clientHeight, dpi, 96));
@@ -646,7 +545,8 @@ Step ExpectLayout(const std::string& window, const std::string& picture, const u
         GetClientRect(form, &client);
         std::string seen = Format("client area %ld x %ld", client.right, client.bottom);
         const HDC screen = GetDC(nullptr);
-        ((seen += Misplaced(form, controls, dpi, screen)), ...);
+        for (const TableEntry& entry : controls)
+            seen += std::visit([&](const auto& args) { return Misplaced(form, args, dpi, screen); }, entry);
         ReleaseDC(nullptr, screen);
         // Pictured once, when all is in place.
         if (seen == expected && !SavePicture(form, picture)) seen = "no picture saved";
@@ -654,10 +554,7 @@ Step ExpectLayout(const std::string& window, const std::string& picture, const u
     });
 }
 
-// What the window shows: NotShown; the text of a message box (`shows` itself when the text begins
-// with it: a longer message is expected by its opening); the captions of its checked buttons, as
-// SortedList gives them; or "shown".
-Step ExpectShown(const std::string& window, const std::string& shows = "shown") {
+Step ExpectShown(const std::string& window, const std::string& shows) {
     return Expect(window + " shows " + Quoted(shows), Quoted(shows), [=](Scene& scene) {
         const HWND found = Find(scene, window);
         if (!IsWindowVisible(found)) return Quoted(NotShown);
@@ -675,9 +572,7 @@ Step ExpectShown(const std::string& window, const std::string& shows = "shown") 
     });
 }
 
-// Its text, with the characters from `from` to `to` selected (the caret at `from` when `to` is
-// not given).
-Step ExpectCombo(const std::string& text, int from, int to = -1) {
+Step ExpectCombo(const std::string& text, int from, int to) {
     const std::string expected = Quoted(text) + Format(", selection %d to %d", from, to < 0 ? from : to);
     return Expect("the combo box shows " + expected, expected, [](Scene& scene) {
         const auto [shown, selection] = ReadCombo(scene.combo);
@@ -685,8 +580,7 @@ Step ExpectCombo(const std::string& text, int from, int to = -1) {
     });
 }
 
-// On this button, or on the combo box when none is given.
-Step ExpectFocus(const std::string& button = {}) {
+Step ExpectFocus(const std::string& button) {
     const std::string wanted = button.empty() ? "the combo box" : Quoted(button);
     return Expect("the focus is on " + wanted, wanted, [](Scene& scene) {
         GUITHREADINFO info{sizeof info, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, {}};
@@ -696,9 +590,7 @@ Step ExpectFocus(const std::string& button = {}) {
     });
 }
 
-// Every folder in the Explorer folder, or under `place`: relative to the scenario's folder, or a
-// full path. Each as a relative path with backslashes.
-Step ExpectTree(const std::vector<std::string>& folders, const std::string& place = "") {
+Step ExpectTree(const std::vector<std::string>& folders, const std::string& place) {
     const std::string expected = SortedList(folders);
     return Expect((place.empty() ? "the Explorer folder" : Quoted(place)) + " holds " + expected, expected,
                   [=](Scene& scene) {
@@ -720,7 +612,6 @@ Step ExpectFile(const std::optional<std::string>& bytes) {
     });
 }
 
-// Explorer's menu entry for a folder's background, for this scenario's Quillet.exe.
 Step ExpectMenuEntry(bool present) {
     const std::string what = present ? "has the entry, icon and command" : "has no entry";
     return Expect("Explorer's menu " + what + " for this Quillet.exe, others kept", "as expected", [=](Scene& scene) {
@@ -749,3 +640,5 @@ Step ExpectExit(DWORD withinMs) {
     };
     return Expect(Format("Quillet ends with exit code 0 within %lu ms", withinMs), "exit code 0", ended, withinMs);
 }
+
+}  // namespace rig
