@@ -170,6 +170,9 @@ Step Restart(const std::string& arguments = "");
 Step PutFile(const std::string& path, const std::string& bytes);
 // The driver handles no message for that long, as a hung Explorer window.
 Step Hang(DWORD ms);
+// As Windows tells the main window that it now lies on a monitor of `dpi`, suggesting `to` as its
+// new top-left corner.
+Step SendDpiChange(int dpi, POINT to);
 
 // The checks. The main window is also topmost within a second of showing, as its first tick
 // makes it.
@@ -180,7 +183,7 @@ using TableEntry = std::variant<ui::Label::CreateArgs, ui::Button::CreateArgs, u
                                 ui::CheckBox::CreateArgs, ui::RadioButton::CreateArgs, ui::GroupBox::CreateArgs>;
 
 // The client area and every control where the window's layout table puts them at the screen's
-// DPI, each caption, measured in its font at that DPI, inside its control. Then a picture of the
+// DPI, each in the table's font at that DPI and its caption, measured in that font, inside it. Then a picture of the
 // window is saved as FOLDER/PICTURE-DPI.png when the environment names a Linux FOLDER in
 // QUILLET_SCREENSHOTS.
 Step ExpectLayout(const std::string& window, const std::string& picture, const ui::Form::CreateArgs& table,
@@ -191,9 +194,13 @@ Step ExpectLayout(const std::string& window, const std::string& picture, const u
     return ExpectLayout(window, picture, table, std::vector<TableEntry>{controls...});
 }
 
+// The same at `dpi`, after SendDpiChange; no picture.
+Step ExpectLayoutAfterDpiChange(int dpi, const std::string& window, const ui::Form::CreateArgs& table,
+                                const std::vector<TableEntry>& controls);
+
 // What the window shows: NotShown; the text of a message box (`shows` itself when the text begins
-// with it: a longer message is expected by its opening); the captions of its checked buttons, as
-// SortedList gives them; or "shown".
+// with it: a longer message is expected by its opening; any text for "shown"); the captions of
+// its checked buttons, as SortedList gives them; or "shown".
 Step ExpectShown(const std::string& window, const std::string& shows = "shown");
 // Its text, with the characters from `from` to `to` selected (the caret at `from` when `to` is
 // not given).
