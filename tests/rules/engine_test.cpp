@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <fstream>
 #include <regex>
 
@@ -161,26 +160,6 @@ TEST(Engine, DoesWhatTheHelpPageSays) {
         EXPECT_GE(rows.size(), 7u) << id;
         Check(rows);
     }
-}
-
-TEST(Engine, ParsesIntoNodesOverTheTypedTextAndReleasesEverything) {
-    Fresh();
-    // Each name with its level change, and InputBuf up to the end of the text.
-    for (const auto& [text, nodes, bytes] : std::vector<std::tuple<const char*, const char*, std::string>>{
-             {"a < b | c > | d", "a -1, b 0, c 1, d 0, ", "a\0b\0c\0\0d\0"s},
-             {"a<b<c>>d", "a -1, b -1, c 2, d 0, ", "a\0b\0c\0\0d\0"s},
-             {"a<b><c>", "a -1, b 1, <c 1, ", "a\0b\0<c\0"s}}) {
-        InputBuf.reset(std::strcpy(new char[std::strlen(text) + 1], text));
-        NormaliseSpec();
-        ASSERT_TRUE(CheckSpecSyntax() && ParseSpec()) << text;
-        std::string parsed;
-        for (const SpecNode* node = SpecList.get(); node != nullptr && node->name != nullptr; node = node->next.get())
-            parsed += node->name + " "s + std::to_string(node->levelChange) + ", ";
-        EXPECT_EQ(parsed, nodes);
-        EXPECT_EQ(std::string(InputBuf.get(), bytes.size()), bytes);
-    }
-    ReleaseBuffers();
-    EXPECT_FALSE(MessageBuffer || TargetPath || InputBuf || SpecList);
 }
 
 // The undo removes what the last command that made folders made, deepest first, each only while it
