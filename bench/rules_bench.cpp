@@ -80,7 +80,8 @@ public:
         for (const Run& run : runs) {
             if (run.error_occurred) failed = true;
             const bool only = run.run_type == Run::RT_Iteration && run.repetitions <= 1;
-            if (only || run.aggregate_name == "median") medianUs[run.run_name.function_name] = run.GetAdjustedRealTime();
+            if (only || run.aggregate_name == "median")
+                medianUs[run.run_name.function_name] = run.GetAdjustedRealTime();
         }
     }
 

@@ -276,8 +276,8 @@ void ui::ComboBox::AddItems(const std::vector<std::string>& items) {
     const bool sorted = (::GetWindowLongW(window, GWL_STYLE) & CBS_SORT) != 0;
     if (sorted) {
         std::stable_sort(wide.begin(), wide.end(), [](const std::wstring& a, const std::wstring& b) {
-            return ::CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()), b.data(),
-                                    static_cast<int>(b.size())) == CSTR_LESS_THAN;
+            return ::CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()),
+                                    b.data(), static_cast<int>(b.size())) == CSTR_LESS_THAN;
         });
     }
     ::SendMessageW(window, CB_INITSTORAGE, wide.size(), characters * sizeof(wchar_t));
@@ -318,7 +318,8 @@ namespace {
 void CreateRadio(ui::Form& form, HWND parent, ui::Control::Native& native, const ui::RadioButton::CreateArgs& args,
                  ui::RadioButton& radio) {
     CreateChild(form, parent, native,
-                {ControlKind::RadioButton, L"BUTTON", args.caption, BS_RADIOBUTTON, args.bounds, args.font, 0}, nullptr);
+                {ControlKind::RadioButton, L"BUTTON", args.caption, BS_RADIOBUTTON, args.bounds, args.font, 0},
+                nullptr);
     if (args.checked) CheckRadioInGroup(form, native);
     native.onNotify = [&form, &native, &radio](WORD code) {
         if (code != BN_CLICKED || form.GetNative().focusingByProgram) return;
@@ -360,4 +361,3 @@ ui::GroupBox::GroupBox(Form& form, const CreateArgs& args) : Control(form) {
         CreateChild(form, FormWindow(form), *native_,
                     {ControlKind::GroupBox, L"BUTTON", args.caption, BS_GROUPBOX, args.bounds, args.font, 0}, nullptr));
 }
-

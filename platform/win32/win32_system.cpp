@@ -86,7 +86,8 @@ constexpr FILE_INFORMATION_CLASS kFileInternalInformation = static_cast<FILE_INF
 FolderIdentity IdentityOf(HANDLE folder) {
     IO_STATUS_BLOCK status;
     LARGE_INTEGER index{};
-    if (!NT_SUCCESS(::NtQueryInformationFile(folder, &status, &index, sizeof index, kFileInternalInformation))) return {};
+    if (!NT_SUCCESS(::NtQueryInformationFile(folder, &status, &index, sizeof index, kFileInternalInformation)))
+        return {};
     return {static_cast<std::uint64_t>(index.QuadPart)};
 }
 
@@ -111,10 +112,10 @@ Error CreateFolder(const char* path, FolderIdentity* made) {
     InitializeObjectAttributes(&attributes, &ntPath, OBJ_CASE_INSENSITIVE, nullptr, nullptr);
     IO_STATUS_BLOCK status;
     HANDLE created = nullptr;
-    const NTSTATUS result = ::NtCreateFile(&created, FILE_LIST_DIRECTORY | SYNCHRONIZE, &attributes, &status, nullptr,
-                                           FILE_ATTRIBUTE_NORMAL, FILE_SHARE_READ | FILE_SHARE_WRITE, FILE_CREATE,
-                                           FILE_DIRECTORY_FILE | FILE_SYNCHRONOUS_IO_NONALERT | FILE_OPEN_FOR_BACKUP_INTENT,
-                                           nullptr, 0);
+    const NTSTATUS result =
+        ::NtCreateFile(&created, FILE_LIST_DIRECTORY | SYNCHRONIZE, &attributes, &status, nullptr,
+                       FILE_ATTRIBUTE_NORMAL, FILE_SHARE_READ | FILE_SHARE_WRITE, FILE_CREATE,
+                       FILE_DIRECTORY_FILE | FILE_SYNCHRONOUS_IO_NONALERT | FILE_OPEN_FOR_BACKUP_INTENT, nullptr, 0);
     ::RtlFreeUnicodeString(&ntPath);
     if (!NT_SUCCESS(result)) return ::RtlNtStatusToDosError(result);
     const win32::UniqueFile folder(created);
@@ -126,8 +127,8 @@ Removal RemoveFolder(const char* path, const FolderIdentity& made) {
     // Checked and removed through one handle, so that what is removed is what was checked.
     const win32::UniqueFile folder(::CreateFileW(win32::Wide(path).c_str(), DELETE | FILE_READ_ATTRIBUTES,
                                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
-                                                 nullptr));
+                                                 OPEN_EXISTING,
+                                                 FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!folder) {
         const DWORD error = ::GetLastError();
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? Removal::Gone : Removal::Refused;
@@ -255,9 +256,9 @@ std::string FromAnsiCodePage(const std::string& ansi) {
 
 std::string ErrorText(Error error) {
     wchar_t* text = nullptr;
-    const DWORD length = ::FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
-        reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    const DWORD length =
+        ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                         nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
     if (length == 0) return {};
     std::wstring words(text, length);
     ::LocalFree(text);

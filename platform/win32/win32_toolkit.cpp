@@ -210,10 +210,10 @@ int WindowDpi(HWND window) {
 UniqueFont MakeFont(const ui::Font& font, int dpi) {
     // The program asks for "Courier New" in the ANSI character set; every other face takes the default one.
     const bool ansi = std::string_view(font.face) == "Courier New";
-    UniqueFont made(::CreateFontW(Scale(font.height, dpi), 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, font.italic ? TRUE : FALSE,
-                                  font.underline ? TRUE : FALSE, FALSE, ansi ? ANSI_CHARSET : DEFAULT_CHARSET,
-                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                                  Wide(font.face).c_str()));
+    UniqueFont made(::CreateFontW(Scale(font.height, dpi), 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL,
+                                  font.italic ? TRUE : FALSE, font.underline ? TRUE : FALSE, FALSE,
+                                  ansi ? ANSI_CHARSET : DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                  DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, Wide(font.face).c_str()));
     // Without its own font a window still works: the system's takes its place.
     if (!made) made.reset(static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT)));
     return made;
@@ -516,9 +516,9 @@ ui::Form::Form(const CreateArgs& args) : native_(std::make_unique<Native>()) {
     native.isMain = application != nullptr && !application->mainFormCreated;
 
     const SIZE frame = FrameSize(native);
-    const HWND window = ::CreateWindowExW(FormExStyle(native), kFormClassName, win32::Wide(args.caption).c_str(),
-                                          kFormStyle, args.left, args.top, frame.cx, frame.cy, nullptr, nullptr,
-                                          ModuleInstance(), &native);
+    const HWND window =
+        ::CreateWindowExW(FormExStyle(native), kFormClassName, win32::Wide(args.caption).c_str(), kFormStyle, args.left,
+                          args.top, frame.cx, frame.cy, nullptr, nullptr, ModuleInstance(), &native);
     if (window == nullptr) {
         throw ui::Exception(std::string("The window \"") + args.caption + "\" could not be created.", ::GetLastError());
     }
@@ -768,8 +768,8 @@ void ui::Beep() {
 int ui::AnsiCompareText(const std::string& a, const std::string& b) {
     const std::wstring wideA = win32::Wide(a);
     const std::wstring wideB = win32::Wide(b);
-    const int result = ::CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, wideA.data(), static_cast<int>(wideA.size()),
-                                        wideB.data(), static_cast<int>(wideB.size()));
+    const int result = ::CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, wideA.data(),
+                                        static_cast<int>(wideA.size()), wideB.data(), static_cast<int>(wideB.size()));
     if (result == 0) return a.compare(b);  // only for arguments CompareStringW rejects
     return result - CSTR_EQUAL;
 }

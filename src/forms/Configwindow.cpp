@@ -29,7 +29,9 @@ TfrmOptions::TfrmOptions()
     frmOptions = this;
 }
 
-TfrmOptions::~TfrmOptions() { frmOptions = nullptr; }
+TfrmOptions::~TfrmOptions() {
+    frmOptions = nullptr;
+}
 
 void TfrmOptions::FormShow() {
     MoveTo(Form1->Left() + OffsetFromMainWindow, Form1->Top() + OffsetFromMainWindow);

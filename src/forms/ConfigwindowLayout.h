@@ -12,12 +12,16 @@ inline constexpr ui::Form::CreateArgs Window{
 
 // The box is too narrow to show a caption: Label1 beside it carries the text.
 inline constexpr ui::CheckBox::CreateArgs chkAutoBrackets{.bounds = {3, 5, 17, 17}, .font = Regular, .checked = true};
-inline constexpr ui::Label::CreateArgs Label1{.bounds = {22, 7, 116, 13}, .caption = "Automatic <> completion", .font = Regular};
-inline constexpr ui::GroupBox::CreateArgs grpEnterKey{.bounds = {2, 33, 186, 65}, .caption = "Enter key presses...", .font = Regular};
-inline constexpr ui::RadioButton::CreateArgs radCreateClose{.bounds = {8, 15, 121, 25}, .caption = "Create and Close", .font = Regular};
+inline constexpr ui::Label::CreateArgs Label1{
+    .bounds = {22, 7, 116, 13}, .caption = "Automatic <> completion", .font = Regular};
+inline constexpr ui::GroupBox::CreateArgs grpEnterKey{
+    .bounds = {2, 33, 186, 65}, .caption = "Enter key presses...", .font = Regular};
+inline constexpr ui::RadioButton::CreateArgs radCreateClose{
+    .bounds = {8, 15, 121, 25}, .caption = "Create and Close", .font = Regular};
 inline constexpr ui::RadioButton::CreateArgs radCreate{
     .bounds = {8, 36, 129, 25}, .caption = "Create and stay open", .font = Regular, .checked = true};
-inline constexpr ui::Button::CreateArgs btnDiscard{.bounds = {169, 103, 105, 25}, .caption = "Discard changes", .font = Regular};
+inline constexpr ui::Button::CreateArgs btnDiscard{
+    .bounds = {169, 103, 105, 25}, .caption = "Discard changes", .font = Regular};
 inline constexpr ui::Button::CreateArgs btnApply{.bounds = {274, 103, 105, 25}, .caption = "Apply", .font = Regular};
 inline constexpr ui::GroupBox::CreateArgs GroupBox1{
     .bounds = {194, 33, 186, 65}, .caption = "If Explorer window not found", .font = Regular};

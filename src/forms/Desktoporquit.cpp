@@ -21,7 +21,9 @@ TfrmNoAddressBarQuery::TfrmNoAddressBarQuery()
     frmNoAddressBarQuery = this;
 }
 
-TfrmNoAddressBarQuery::~TfrmNoAddressBarQuery() { frmNoAddressBarQuery = nullptr; }
+TfrmNoAddressBarQuery::~TfrmNoAddressBarQuery() {
+    frmNoAddressBarQuery = nullptr;
+}
 
 void TfrmNoAddressBarQuery::btnUseDesktopClick() {
     TargetState.desktopMode = true;

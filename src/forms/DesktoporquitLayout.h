@@ -11,7 +11,8 @@ inline constexpr ui::Form::CreateArgs Window{
 
 inline constexpr ui::Label::CreateArgs Label1{
     .bounds = {3, 4, 214, 26},
-    .caption = "Could not find address bar in Explorer window so could not determine root path.", .font = Regular,
+    .caption = "Could not find address bar in Explorer window so could not determine root path.",
+    .font = Regular,
     .wordWrap = true};
 inline constexpr ui::Button::CreateArgs btnQuit{.bounds = {3, 36, 105, 25}, .caption = "Quit", .font = Regular};
 inline constexpr ui::Button::CreateArgs btnUseDesktop{

@@ -36,7 +36,9 @@ int Register() {
     return ReportRegistration(error, "add its entry to");
 }
 
-int Unregister() { return ReportRegistration(sys::DeleteRegistryTree(MenuEntryKey), "remove its entry from"); }
+int Unregister() {
+    return ReportRegistration(sys::DeleteRegistryTree(MenuEntryKey), "remove its entry from");
+}
 
 void RunWindows(ui::Application& application) {
     TForm1 mainWindow;
@@ -55,9 +57,9 @@ int RunQuillet() {
     // First of all, before any window of ours exists: the window the user launched us from.
     TargetState.explorerWindow = ui::ForegroundWindow();
     switch (ActionFromCommandLine(sys::CommandLine())) {
-    case StartAction::Register: return Register();
-    case StartAction::Unregister: return Unregister();
-    case StartAction::Run: break;
+        case StartAction::Register: return Register();
+        case StartAction::Unregister: return Unregister();
+        case StartAction::Run: break;
     }
     ui::Application application;
     try {

@@ -106,9 +106,8 @@ void ShowError(const char* text, sys::Error reason) {
 
 win::WindowHandle FindAddressBar(win::WindowHandle window) {
     if (TargetState.desktopMode) return nullptr;
-    const win::WindowHandle edit = WalkAddressBarChain(window, [](win::WindowHandle parent, const char* className) {
-        return ui::FindChildWindow(parent, className);
-    });
+    const win::WindowHandle edit = WalkAddressBarChain(
+        window, [](win::WindowHandle parent, const char* className) { return ui::FindChildWindow(parent, className); });
     return edit != nullptr ? edit : AddressBarMissing();
 }
 
@@ -152,8 +151,9 @@ TForm1::TForm1()
     btnQuit.onClick = [this] { btnQuitClick(); };
     btnConfig.onClick = [this] { btnConfigClick(); };
     btnHelp.onClick = [this] { btnHelpClick(); };
-    for (ui::Control* control : std::initializer_list<ui::Control*>{
-             &ComboBox1, &btnHistoryAdd, &btnHistoryRemove, &btnCreate, &btnCreateQuit, &btnQuit, &btnConfig, &btnHelp}) {
+    for (ui::Control* control :
+         std::initializer_list<ui::Control*>{&ComboBox1, &btnHistoryAdd, &btnHistoryRemove, &btnCreate, &btnCreateQuit,
+                                             &btnQuit, &btnConfig, &btnHelp}) {
         control->onKeyPress = [this](wchar_t& key) { ComboBox1KeyPress(key); };
     }
     Timer1.onTimer = [this] { Timer1Timer(); };
@@ -187,7 +187,9 @@ void TForm1::FormCreate() {
     if (!MessageBuffer || !TargetPath) throw std::bad_alloc();
 }
 
-void TForm1::FormDestroy() { ReleaseBuffers(); }
+void TForm1::FormDestroy() {
+    ReleaseBuffers();
+}
 
 void TForm1::Timer1Timer() {
     if (firstTick) {
@@ -212,7 +214,9 @@ bool TForm1::CreateFromSpec() {
     return created;
 }
 
-void TForm1::btnQuitClick() { Close(); }
+void TForm1::btnQuitClick() {
+    Close();
+}
 
 void TForm1::btnCreateClick() {
     CreateFromSpec();

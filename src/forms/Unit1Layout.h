@@ -29,9 +29,11 @@ inline constexpr ui::Button::CreateArgs btnHistoryAdd{
     .bounds = {537, 3, 20, 20}, .caption = "+", .hint = "Add to history", .font = Regular};
 inline constexpr ui::Button::CreateArgs btnHistoryRemove{
     .bounds = {557, 3, 20, 20}, .caption = "-", .hint = "Remove from history", .font = Courier};
-inline constexpr ui::Button::CreateArgs btnCreate{
-    .bounds = {368, 27, 57, 17}, .caption = "Create", .hint = "Create folder structure defined above",
-    .font = Bold, .isDefault = true};
+inline constexpr ui::Button::CreateArgs btnCreate{.bounds = {368, 27, 57, 17},
+                                                  .caption = "Create",
+                                                  .hint = "Create folder structure defined above",
+                                                  .font = Bold,
+                                                  .isDefault = true};
 inline constexpr ui::Button::CreateArgs btnCreateQuit{
     .bounds = {425, 27, 95, 17}, .caption = "Create && Close", .font = Bold};
 inline constexpr ui::Button::CreateArgs btnQuit{

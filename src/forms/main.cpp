@@ -1,3 +1,5 @@
 #include "Program.h"
 
-int main() { return RunQuillet(); }
+int main() {
+    return RunQuillet();
+}

@@ -82,11 +82,11 @@ bool ReadKeyLine(std::string_view line, OptionSettingsRecord& settings) {
     if (colon == std::string_view::npos) return false;
     const std::int32_t value = LeadingInteger(line.substr(colon + 1));
     switch (LookUpKey(TrimBlanksAndTabs(UpperAscii(line.substr(0, colon))))) {
-    case AutoBracketsKey: settings.autoBrackets = value != 0; return false;
-    case EnterKeyActionKey: settings.enterKeyAction = value; return false;
-    case ExplorerMissingPromptKey: settings.explorerMissingPrompt = value != 0; return false;
-    case HistoryKey: return true;
-    default: return false;
+        case AutoBracketsKey: settings.autoBrackets = value != 0; return false;
+        case EnterKeyActionKey: settings.enterKeyAction = value; return false;
+        case ExplorerMissingPromptKey: settings.explorerMissingPrompt = value != 0; return false;
+        case HistoryKey: return true;
+        default: return false;
     }
 }
 
@@ -113,7 +113,9 @@ std::string TextModeWrite(std::string_view text) {
 }
 
 // One line without its LF; a NUL ends the line's text.
-std::string_view LineText(std::string_view line) { return line.substr(0, line.find('\0')); }
+std::string_view LineText(std::string_view line) {
+    return line.substr(0, line.find('\0'));
+}
 
 // The file's bytes read over `stored`: keys replace its settings, history lines are appended.
 void ReadOptionsBytes(const std::string& bytes, StoredOptions& stored) {
@@ -150,13 +152,16 @@ std::string OptionsFileBytes(const StoredOptions& stored) {
     return TextModeWrite(text);
 }
 
-bool IsNotThere(sys::Error error) { return error == sys::kErrorFileNotFound || error == sys::kErrorPathNotFound; }
+bool IsNotThere(sys::Error error) {
+    return error == sys::kErrorFileNotFound || error == sys::kErrorPathNotFound;
+}
 
 // Another program (an editor, a backup, a virus scanner) may hold the file for a moment.
 sys::Error ReadOptionsFile(std::string* bytes) {
     for (int attempt = 1;; ++attempt) {
         const sys::Error error = sys::ReadWholeFile(OptionsFileName().c_str(), MaxOptionsFileSize, bytes);
-        if (error == sys::kSuccess || IsNotThere(error) || error == sys::kErrorFileTooLarge || attempt == ReadAttempts) {
+        if (error == sys::kSuccess || IsNotThere(error) || error == sys::kErrorFileTooLarge ||
+            attempt == ReadAttempts) {
             return error;
         }
         sys::Sleep(ReadRetryMs);
@@ -167,13 +172,13 @@ void ApplyChange(OptionsChange change, const std::string& entry, StoredOptions& 
     std::vector<std::string>& history = stored.history;
     const auto found = std::find(history.begin(), history.end(), entry);
     switch (change) {
-    case OptionsChange::Settings: stored.settings = OptionSettings; break;
-    case OptionsChange::AddEntry:
-        if (found == history.end()) history.push_back(entry);
-        break;
-    case OptionsChange::RemoveEntry:
-        if (found != history.end()) history.erase(found);
-        break;
+        case OptionsChange::Settings: stored.settings = OptionSettings; break;
+        case OptionsChange::AddEntry:
+            if (found == history.end()) history.push_back(entry);
+            break;
+        case OptionsChange::RemoveEntry:
+            if (found != history.end()) history.erase(found);
+            break;
     }
 }
 
@@ -193,7 +198,9 @@ const char* HistoryEntryProblem(const std::string& entry) {
     return nullptr;
 }
 
-std::string OptionsFileName() { return ProgramFolder() + "QuilletOptions.dat"; }
+std::string OptionsFileName() {
+    return ProgramFolder() + "QuilletOptions.dat";
+}
 
 std::vector<std::string> LoadOptions() {
     SavingDisabled = false;

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-
 std::unique_ptr<char[]> MessageBuffer;
 std::unique_ptr<char[]> TargetPath;
 std::unique_ptr<char[]> InputBuf;

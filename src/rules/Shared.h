@@ -8,7 +8,7 @@
 #include "system.h"
 
 constexpr std::size_t MessageBufferSize = 10000;
-constexpr std::size_t TargetPathSize = 780;  // a path of 259 UTF-16 units in UTF-8, and its NUL
+constexpr std::size_t TargetPathSize = 780;    // a path of 259 UTF-16 units in UTF-8, and its NUL
 extern std::unique_ptr<char[]> MessageBuffer;  // messages with placeholders are formatted here
 extern std::unique_ptr<char[]> TargetPath;     // the folder the next command creates in
 extern std::unique_ptr<char[]> InputBuf;       // the working copy of the typed specification

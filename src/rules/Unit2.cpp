@@ -16,9 +16,13 @@ namespace {
 constexpr const char* IllegalPairs[] = {"<<", "||", "<|", "|<", "|>", "<>"};
 constexpr const char* IllegalFolderChars = "\\/:*?\"<>|";
 
-bool IsSeparator(char c) { return c == '<' || c == '>' || c == '|'; }
+bool IsSeparator(char c) {
+    return c == '<' || c == '>' || c == '|';
+}
 
-std::unique_ptr<SpecNode> NewNode() { return std::unique_ptr<SpecNode>(new (std::nothrow) SpecNode); }
+std::unique_ptr<SpecNode> NewNode() {
+    return std::unique_ptr<SpecNode>(new (std::nothrow) SpecNode);
+}
 
 constexpr std::string_view ReservedDeviceNames[] = {"CON", "PRN", "AUX", "NUL"};
 constexpr std::string_view NumberedDeviceNames[] = {"COM", "LPT"};
@@ -90,7 +94,9 @@ struct RecordOnExit {
     }
 };
 
-std::size_t Depth(const std::string& path) { return static_cast<std::size_t>(std::count(path.begin(), path.end(), '\\')); }
+std::size_t Depth(const std::string& path) {
+    return static_cast<std::size_t>(std::count(path.begin(), path.end(), '\\'));
+}
 
 // "3 folders were removed." and one sentence for each reason that left folders in place.
 std::string UndoReport(int removed, const std::map<sys::Removal, int>& left) {

@@ -10,7 +10,7 @@
 #include "system.h"
 
 struct SpecNode {
-    char* name = nullptr;        // points into InputBuf; null in the end node
+    char* name = nullptr;          // points into InputBuf; null in the end node
     std::int32_t levelChange = 0;  // -1 descend, 0 same level, n > 0 climb n levels
     std::unique_ptr<SpecNode> next;
 };

@@ -249,8 +249,8 @@ std::string Misplaced(HWND form, const Args& args, int dpi, HDC screen) {
         RECT inFont{};
         GetWindowRect(twin.get(), &inFont);
         if (inFont.bottom - inFont.top != place.bottom - place.top)
-            seen += name + Format(" %ld high, not %ld as in its font", place.bottom - place.top,
-                                  inFont.bottom - inFont.top);
+            seen += name +
+                    Format(" %ld high, not %ld as in its font", place.bottom - place.top, inFont.bottom - inFont.top);
     }
     const HGDIOBJ old = SelectObject(screen, made.get());
     RECT text{0, 0, scale(at.width) - scale(beside), 0};

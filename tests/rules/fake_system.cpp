@@ -36,9 +36,13 @@ void Reset() {
     ShownReasons().clear();
 }
 
-void AddFolder(const std::string& path) { TheVolume().entries[Key(path)] = {++TheVolume().foldersMade, ""}; }
+void AddFolder(const std::string& path) {
+    TheVolume().entries[Key(path)] = {++TheVolume().foldersMade, ""};
+}
 
-void AddFile(const std::string& path, const std::string& bytes) { TheVolume().entries[Key(path)] = {0, bytes}; }
+void AddFile(const std::string& path, const std::string& bytes) {
+    TheVolume().entries[Key(path)] = {0, bytes};
+}
 
 const Entry* Find(const std::string& path) {
     const auto found = TheVolume().entries.find(Key(path));
@@ -95,9 +99,13 @@ ExclusiveUse::~ExclusiveUse() = default;
 
 void Sleep(unsigned) {}
 
-std::string ErrorText(Error error) { return "Windows error " + std::to_string(error) + "."; }
+std::string ErrorText(Error error) {
+    return "Windows error " + std::to_string(error) + ".";
+}
 
-std::string ProgramPath() { return "C:\\Program Files\\Quillet\\Quillet.exe"; }
+std::string ProgramPath() {
+    return "C:\\Program Files\\Quillet\\Quillet.exe";
+}
 
 // The fake's code page is Latin-1: the first 256 characters, one byte each.
 bool ToAnsiCodePage(const std::string& utf8, std::string* ansi) {

@@ -23,7 +23,9 @@ Settings Current() {
     return {OptionSettings.autoBrackets, OptionSettings.enterKeyAction, OptionSettings.explorerMissingPrompt};
 }
 
-std::string FileBytes() { return fake::Find(OptionsPath) == nullptr ? "none" : fake::Find(OptionsPath)->bytes; }
+std::string FileBytes() {
+    return fake::Find(OptionsPath) == nullptr ? "none" : fake::Find(OptionsPath)->bytes;
+}
 
 // A run that starts with these bytes (or no file) over the settings `before`: the history it reads.
 Texts Start(const std::optional<std::string>& bytes, OptionSettingsRecord before = {true, 1, false},
@@ -43,12 +45,17 @@ TEST(OptionsFile, ReadsSettingsAndHistory) {
              {" autoBrackets\t: 0\nEnterKeyAction :7\nexplorermissingprompt:1\n", {false, 7, true}, {}},
              {"AUTOBRACKETS:yes\nEXPLORERMISSINGPROMPT:2", {false, 1, true}, {}},
              {"EXPLORERMISSINGPROMPT:-1\nENTERKEYACTION:2147483648", {true, INT_MIN, true}, {}},
-             {"AUTO:0\nHIST\t:\nx\n", {false, 1, false}, {"x"}}, {"HISTORY:\nlast", {true, 1, false}, {"last"}},
+             {"AUTO:0\nHIST\t:\nx\n", {false, 1, false}, {"x"}},
+             {"HISTORY:\nlast", {true, 1, false}, {"last"}},
              {"U:0\nENTERKEYACTION:3\nENTERKEYACTION:4", {false, 4, false}, {}},
              {"BRACKETS:0\nFOO:1\n:1\nAUTOBRACKETS 0\nENTERKEYACTION=4\n", {true, 1, false}, {}},
              {"ENTER\rKEYACTION:3\r\nHISTORY:\r\na\r\r\nb\rc\n:\r\n", {true, 3, false}, {"a", "bc"}},
-             {"ENTERKEYACTION:3\n\x1A" "ENTERKEYACTION:4\nHISTORY:\nz\n", {true, 3, false}, {}},
-             {"HISTORY:\na\n\n  \nENTERKEYACTION:9\n:end\nENTERKEYACTION:6\n", {true, 6, false},
+             {"ENTERKEYACTION:3\n\x1A"
+              "ENTERKEYACTION:4\nHISTORY:\nz\n",
+              {true, 3, false},
+              {}},
+             {"HISTORY:\na\n\n  \nENTERKEYACTION:9\n:end\nENTERKEYACTION:6\n",
+              {true, 6, false},
               {"a", "  ", "ENTERKEYACTION:9"}},
              {"ENTERKEYACTION:4294967298", {true, 2, false}, {}},
              {"ENTER\0KEYACTION:3\nHISTORY:\nab\0cd\n"s, {true, 1, false}, {"ab"}}}) {
@@ -75,7 +82,8 @@ TEST(OptionsFile, AFileThatCannotBeReadIsNeverOverwritten) {
         fake::TheVolume().readFault = sys::kSuccess;
         SaveOptions(OptionsChange::AddEntry, "a");
         EXPECT_EQ(FileBytes(), bytes.value_or("AUTOBRACKETS:1\r\nENTERKEYACTION:1\r\nEXPLORERMISSINGPROMPT:0\r\n"
-                                               "HISTORY:\r\na\r\r\n" + HistoryEnd));
+                                              "HISTORY:\r\na\r\r\n" +
+                                              HistoryEnd));
         EXPECT_EQ(ShownErrors().size(), message.size());
     }
 }
@@ -93,8 +101,10 @@ TEST(OptionsFile, ASaveAppliesOnlyItsOwnChangeToWhatTheFileHoldsNow) {
     SaveOptions(OptionsChange::RemoveEntry, "fromB");
     EXPECT_EQ(FileBytes(), stored + "Caf\xE9\r\r\nfromB\r\r\n  \r\r\n" + HistoryEnd);
     SaveOptions(OptionsChange::Settings);
-    EXPECT_EQ(FileBytes(), "AUTOBRACKETS:0\r\nENTERKEYACTION:-3\r\nEXPLORERMISSINGPROMPT:0\r\nHISTORY:\r\n"
-                           "Caf\xE9\r\r\nfromB\r\r\n  \r\r\n" + HistoryEnd);
+    EXPECT_EQ(FileBytes(),
+              "AUTOBRACKETS:0\r\nENTERKEYACTION:-3\r\nEXPLORERMISSINGPROMPT:0\r\nHISTORY:\r\n"
+              "Caf\xE9\r\r\nfromB\r\r\n  \r\r\n" +
+                  HistoryEnd);
     EXPECT_EQ(ShownErrors(), Texts{});
 }
 
@@ -114,10 +124,18 @@ TEST(OptionsFile, AFailedSaveSaysSoOnceAndKeepsTheFile) {
 
 TEST(OptionsFile, StoresInHistoryOnlyWhatReadsBackAsOneEntry) {
     // Each entry, and whether it can be kept: it must read back as one entry, in the code page.
-    for (const auto& [entry, kept] : std::vector<std::pair<std::string, bool>>{
-             {"a<b>|c", true}, {" :a", true}, {"a:b", true}, {"  ", true}, {"Caf\xC3\xA9", true}, {"", false},
-             {":a", false}, {"a\rb", false}, {"a\nb", false}, {"a\x1A", false}, {"a\0b"s, false},
-             {"\xCE\xA9mega", false}}) {
+    for (const auto& [entry, kept] : std::vector<std::pair<std::string, bool>>{{"a<b>|c", true},
+                                                                               {" :a", true},
+                                                                               {"a:b", true},
+                                                                               {"  ", true},
+                                                                               {"Caf\xC3\xA9", true},
+                                                                               {"", false},
+                                                                               {":a", false},
+                                                                               {"a\rb", false},
+                                                                               {"a\nb", false},
+                                                                               {"a\x1A", false},
+                                                                               {"a\0b"s, false},
+                                                                               {"\xCE\xA9mega", false}}) {
         EXPECT_EQ(HistoryEntryProblem(entry) == nullptr, kept) << entry;
     }
 }

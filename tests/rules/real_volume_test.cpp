@@ -18,7 +18,9 @@ using Texts = std::vector<std::string>;
 
 // What the engine says is the native tables' business; only Windows' reason is looked at here.
 sys::Error LastReason = 0;
-void ShowError(const char*, sys::Error reason) { LastReason = reason; }
+void ShowError(const char*, sys::Error reason) {
+    LastReason = reason;
+}
 
 namespace {
 
@@ -69,8 +71,10 @@ int main() {
     // The undo removes through the folder's own handle, which Windows refuses while it holds anything,
     // and never a file, even one the file system gave the removed folder's number.
     std::ofstream{root / u8"\u00C9" / "x" / "file.txt"}, fs::remove(root / "H" / "x"), std::ofstream{root / "H" / "x"};
-    Check(UndoLastCreation() == "No folder was removed. 1 was left because it is no longer empty. 1 was left "
-                                "because something else has taken its place.", "the undo's report");
+    Check(UndoLastCreation() ==
+              "No folder was removed. 1 was left because it is no longer empty. 1 was left "
+              "because something else has taken its place.",
+          "the undo's report");
     Check(FoldersBelow(root) == Texts{"H", "\xC3\x89", "\xC3\x89\\x"} && fs::exists(root / "H/x"), "H\\x stays a file");
 
     ReleaseBuffers();

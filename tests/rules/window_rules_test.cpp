@@ -17,7 +17,9 @@ struct Window {
 };
 using Windows = std::vector<Window>;
 
-win::WindowHandle Handle(int id) { return reinterpret_cast<win::WindowHandle>(static_cast<std::intptr_t>(id)); }
+win::WindowHandle Handle(int id) {
+    return reinterpret_cast<win::WindowHandle>(static_cast<std::intptr_t>(id));
+}
 
 Windows operator+(Windows first, const Windows& second) {
     first.insert(first.end(), second.begin(), second.end());
@@ -28,12 +30,17 @@ Windows operator+(Windows first, const Windows& second) {
 
 TEST(AddressBarChain, FollowsTheFirstDirectChildOfEachClass) {
     // Below the Explorer window 1; the result is the Edit's id, 0 for none.
-    const Windows workerW = {{2, 1, "WorkerW"}, {3, 2, "ReBarWindow32"}, {4, 3, "ComboBoxEx32"}, {5, 4, "ComboBox"},
-                             {6, 5, "Edit"}};
-    const Windows workerA = {{12, 1, "WorkerA"}, {13, 12, "ReBarWindow32"}, {14, 13, "ComboBoxEx32"},
-                             {15, 14, "ComboBox"}, {16, 15, "Edit"}};
+    const Windows workerW = {
+        {2, 1, "WorkerW"}, {3, 2, "ReBarWindow32"}, {4, 3, "ComboBoxEx32"}, {5, 4, "ComboBox"}, {6, 5, "Edit"}};
+    const Windows workerA = {{12, 1, "WorkerA"},
+                             {13, 12, "ReBarWindow32"},
+                             {14, 13, "ComboBoxEx32"},
+                             {15, 14, "ComboBox"},
+                             {16, 15, "Edit"}};
     std::vector<std::pair<Windows, int>> rows = {
-        {workerW, 6}, {workerA, 16}, {workerW + workerA, 6},
+        {workerW, 6},
+        {workerA, 16},
+        {workerW + workerA, 6},
         {Windows{{7, 1, "WorkerW"}} + workerW + workerA, 0}};  // the first WorkerW leads nowhere
     // A step that is only a grandchild fails, and no step after the first has an alternative.
     for (std::size_t step = 1; step < workerW.size(); ++step) {
@@ -54,12 +61,17 @@ TEST(AddressBarChain, FollowsTheFirstDirectChildOfEachClass) {
 // What the address bar shows is taken only as a full path or as a special folder's whole name.
 TEST(AddressBarText, IsAFullPathOrASpecialFolderInAnyAsciiCase) {
     // Each text, whether it is a full path, and the id of the special folder it names (0 for none).
-    for (const auto& [text, full, id] : std::vector<std::tuple<const char*, bool, int>>{
-             {"C:\\", true, 0}, {"c:\\Data", true, 0}, {"D:/x", true, 0}, {"\\\\server\\share", true, 0},
-             {"\\\\?\\C:\\x", true, 0}, {"", false, 0}, {"Reports", false, 0}, {"C:", false, 0}, {"C:Data", false, 0},
-             {"\\Data", false, 0}, {"\\\\", false, 0}, {"\\\\\\x", false, 0}, {"1:\\x", false, 0},
-             {"My Documents", false, 5}, {"mY dOCUMENTS", false, 5}, {"Desktop", false, 16}, {"DESKTOP", false, 16},
-             {"Desktop ", false, 0}, {"Desk", false, 0}, {"Control Panel", false, 0}}) {
+    for (const auto& [text, full, id] :
+         std::vector<std::tuple<const char*, bool, int>>{{"C:\\", true, 0},          {"c:\\Data", true, 0},
+                                                         {"D:/x", true, 0},          {"\\\\server\\share", true, 0},
+                                                         {"\\\\?\\C:\\x", true, 0},  {"", false, 0},
+                                                         {"Reports", false, 0},      {"C:", false, 0},
+                                                         {"C:Data", false, 0},       {"\\Data", false, 0},
+                                                         {"\\\\", false, 0},         {"\\\\\\x", false, 0},
+                                                         {"1:\\x", false, 0},        {"My Documents", false, 5},
+                                                         {"mY dOCUMENTS", false, 5}, {"Desktop", false, 16},
+                                                         {"DESKTOP", false, 16},     {"Desktop ", false, 0},
+                                                         {"Desk", false, 0},         {"Control Panel", false, 0}}) {
         const SpecialFolder* found = FindSpecialFolder(text);
         EXPECT_EQ(std::pair(IsFullPath(text), found == nullptr ? 0 : static_cast<int>(found->id)), std::pair(full, id))
             << text;
@@ -71,13 +83,13 @@ TEST(Placement, CopiesTheExplorerCornerOrCentresOnItsMonitor) {
     const win::Rect above{0, -900, 1440, 0}, small{0, 0, 390, 90};  // a monitor smaller than the window
     // Explorer's corner and the corner a window of 400 x 100 gets, on the monitor that holds Explorer.
     for (const auto& [monitor, corner] : std::vector<std::pair<win::Rect, std::array<int, 4>>>{
-             {primary, {100, 50, 100, 50}}, {primary, {-20, 50, 0, 50}}, {primary, {100, -5, 100, 0}},
-             {primary, {0, 50, 0, 50}}, {primary, {50, 0, 50, 0}}, {primary, {0, 0, 440, 350}},
-             {primary, {-8, -8, 440, 350}}, {primary, {870, 50, 870, 50}}, {primary, {871, 50, 440, 350}},
-             {primary, {100, 690, 100, 690}}, {primary, {100, 691, 440, 350}}, {right, {1400, 100, 1400, 100}},
-             {right, {1272, -8, 1592, 334}}, {right, {1400, 658, 1400, 658}}, {right, {1400, 659, 1592, 334}},
-             {left, {-900, 100, -900, 100}}, {left, {-1030, 100, -1024, 100}}, {left, {-1024, 0, -712, 334}},
-             {left, {-410, 100, -410, 100}}, {left, {-409, 100, -712, 334}}, {above, {100, -850, 100, -850}},
+             {primary, {100, 50, 100, 50}},   {primary, {-20, 50, 0, 50}},      {primary, {100, -5, 100, 0}},
+             {primary, {0, 50, 0, 50}},       {primary, {50, 0, 50, 0}},        {primary, {0, 0, 440, 350}},
+             {primary, {-8, -8, 440, 350}},   {primary, {870, 50, 870, 50}},    {primary, {871, 50, 440, 350}},
+             {primary, {100, 690, 100, 690}}, {primary, {100, 691, 440, 350}},  {right, {1400, 100, 1400, 100}},
+             {right, {1272, -8, 1592, 334}},  {right, {1400, 658, 1400, 658}},  {right, {1400, 659, 1592, 334}},
+             {left, {-900, 100, -900, 100}},  {left, {-1030, 100, -1024, 100}}, {left, {-1024, 0, -712, 334}},
+             {left, {-410, 100, -410, 100}},  {left, {-409, 100, -712, 334}},   {above, {100, -850, 100, -850}},
              {above, {100, -109, 520, -500}}, {small, {0, 0, -5, -5}}}) {
         const auto [x, y, placedX, placedY] = corner;
         const Point placed = PlaceMainWindow({x, y, x + 400, y + 100}, 400, 100, monitor);
@@ -87,10 +99,13 @@ TEST(Placement, CopiesTheExplorerCornerOrCentresOnItsMonitor) {
 
 TEST(StartAction, OnlyTheArgumentsRegisterAndUnregisterAskForAnything) {
     for (const auto& [line, action] : std::vector<std::pair<const char*, StartAction>>{
-             {"Quillet.exe", StartAction::Run}, {"\"C:\\My Tools\\Quillet.exe\" /register", StartAction::Register},
-             {"Quillet.exe  /UNREGISTER  ", StartAction::Unregister}, {"\"/register\"", StartAction::Run},
+             {"Quillet.exe", StartAction::Run},
+             {"\"C:\\My Tools\\Quillet.exe\" /register", StartAction::Register},
+             {"Quillet.exe  /UNREGISTER  ", StartAction::Unregister},
+             {"\"/register\"", StartAction::Run},
              {"C:\\My Tools\\Quillet.exe /register", StartAction::Run},  // unquoted: "Tools\\..." is the argument
-             {"Quillet.exe /register now", StartAction::Run}, {"Quillet.exe -register", StartAction::Run}}) {
+             {"Quillet.exe /register now", StartAction::Run},
+             {"Quillet.exe -register", StartAction::Run}}) {
         EXPECT_EQ(ActionFromCommandLine(line), action) << line;
     }
 }
