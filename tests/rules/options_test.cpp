@@ -78,6 +78,7 @@ TEST(OptionsFile, AFileThatCannotBeReadIsNeverOverwritten) {
         EXPECT_EQ(Current(), Settings(true, 1, false));
         EXPECT_EQ(ShownErrors().size(), message.size());
         for (const std::string& shown : ShownErrors()) EXPECT_NE(shown.find(message[0]), std::string::npos);
+        EXPECT_EQ(ShownReasons(), std::vector<sys::Error>(message.size(), fault));
         EXPECT_EQ(FileBytes(), bytes.value_or("none"));
         fake::TheVolume().readFault = sys::kSuccess;
         SaveOptions(OptionsChange::AddEntry, "a");
@@ -109,7 +110,7 @@ TEST(OptionsFile, ASaveAppliesOnlyItsOwnChangeToWhatTheFileHoldsNow) {
 }
 
 // Another copy holds the file, the file went unreadable since the start, or the write broke off:
-// the file stays as it was, and each failed save says so once.
+// the file stays as it was, and each failed save says so once, with Windows' reason.
 TEST(OptionsFile, AFailedSaveSaysSoOnceAndKeepsTheFile) {
     for (sys::Error fake::Volume::*fault :
          {&fake::Volume::exclusiveUseFault, &fake::Volume::readFault, &fake::Volume::replaceFault}) {
@@ -118,6 +119,7 @@ TEST(OptionsFile, AFailedSaveSaysSoOnceAndKeepsTheFile) {
         SaveOptions(OptionsChange::AddEntry, "a");
         SaveOptions(OptionsChange::RemoveEntry, "kept");
         EXPECT_EQ(ShownErrors(), Texts(2, SaveFailed));
+        EXPECT_EQ(ShownReasons(), std::vector<sys::Error>(2, sys::kErrorAccessDenied));
         EXPECT_EQ(FileBytes(), "HISTORY:\nkept\n");
     }
 }
