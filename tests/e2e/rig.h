@@ -1,10 +1,7 @@
 #pragma once
-// The end-to-end rig: a stand-in Explorer window with Quillet started beside it, and the steps of
-// a scenario. The end-to-end driver (main.cpp) runs scenarios; the benchmark's driver times
-// Quillet with the same start, find and close steps.
-// A scenario is data: a set-up and a list of steps from the factories below. The runner prints a
-// PASS or FAIL line per check; an action is printed only when it fails, and then ends its
-// scenario, since the steps after it build on it.
+// The end-to-end rig: a stand-in Explorer window with Quillet started beside it, Quillet's windows
+// found and Quillet closed. The end-to-end driver (main.cpp) builds its scenarios' steps on it; the
+// benchmark's driver times Quillet with the same start, find and close.
 // Text is UTF-8 in std::string and UTF-16 only at the wide Win32 calls, so that nothing here
 // depends on the ANSI code page.
 #include <windows.h>
@@ -14,11 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <type_traits>
-#include <variant>
 #include <vector>
-
-#include "toolkit.h"
 
 namespace rig {
 
@@ -46,8 +39,6 @@ std::string Utf8(const std::wstring& text);
 // as a %s argument.
 [[gnu::format(gnu_printf, 1, 2)]] std::string Format(const char* format, ...);
 std::string PathText(fs::path path);
-// Sorted and quoted, between braces.
-std::string SortedList(std::vector<std::string> items);
 
 // Polls every `pollMs` until `ready` holds or the time is up, handling the driver's messages
 // meanwhile: Quillet reads the stand-in's address bar with WM_GETTEXT, which this thread must
@@ -90,35 +81,13 @@ struct Scene {
     }
 };
 
-struct Step {
-    std::string what;
-    std::function<bool(Scene& scene, std::string& seen)> run;
-    bool check = true;
-};
-
-struct Scenario {
-    std::string name;
-    Setup setup;
-    std::vector<Step> steps;
-};
-
-// Window names for the factories: Quillet's main window whatever its caption, and its other
-// windows by their captions.
+// Quillet's main window whatever its caption, and its other windows by their captions.
 inline const std::string Main = "the main window";
 inline const std::string ErrorBox = "Quillet error", Warning = "Quillet warning", OptionsDialog = "Options";
 inline const std::string InfoBox = "Quillet";  // a box; the main window is never taken for it
 inline const std::string Menu = "#32768";      // an open menu, by its class
 inline const std::string Tooltip = "tooltips_class32";
 inline const std::string NotShown = "not shown";
-// The one folder a scenario may make on the desktop, removed after each scenario. Wine's prefixes
-// share the desktop: named by the process, runs side by side do not remove each other's.
-inline const std::string DesktopTop = Format("Quillet e2e %lu", GetCurrentProcessId());
-fs::path DesktopTopFolder();
-// Where a window is expected: from the screen's corner, from the stand-in's, or as an offset
-// from the centre of the stand-in's monitor.
-enum class At { Screen, StandIn, Centre };
-enum class Edge { Right, Bottom };
-
 // Sent with a time-out, so that a hung program cannot hold the driver; 0 when unanswered.
 LRESULT Ask(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 // Asked with WM_GETTEXT, which also reaches other processes' controls.
@@ -129,6 +98,8 @@ std::string WindowText(HWND window);
 // little from a program whose start is timed.
 HWND FindTopWindow(DWORD processId, const std::string& name, HWND except = nullptr,
                    const std::wstring& windowClass = {});
+// The first window under `parent` at any depth that matches.
+HWND FindUnder(HWND parent, const std::function<bool(HWND)>& match);
 // The first control under `parent` of this class (in any letter case) with this text; any
 // text when null.
 HWND FindChild(HWND parent, const std::string& className, const char* text);
@@ -145,75 +116,10 @@ bool Start(Scene& scene, const std::string& arguments = "", const std::string& p
 std::string Open(Scene& scene, const fs::path& root);
 // Closes the scene's program as a person does, by its main window, and waits for its end.
 bool Close(Scene& scene);
-// Runs the scenario in its own folder under `work`; adds its checks to `passed` and `failed`.
-void RunScenario(const Scenario& scenario, const fs::path& work, int& passed, int& failed);
-
-// The steps. An action:
-Step Act(std::string what, std::function<bool(Scene&)> run);
-// As a person types with automatic <> completion: a '>' already under the caret is stepped over.
-Step Type(const std::string& text);
-Step Press(WORD key, WORD modifier = 0);
-// Posted, as a person's click does not wait for what it starts.
-Step Click(const std::string& window, const std::string& button);
-Step ClickLastMenuItem();
-// The mouse comes to rest over the middle of the button.
-Step Hover(const std::string& window, const std::string& button);
-Step Move(const std::string& window, int x, int y);
-// Moves the stand-in so that Quillet's window, at its corner, would end `gap` pixels from the
-// edge of the stand-in's monitor.
-Step StandInNear(Edge edge, int gap);
-Step CloseStandIn();
-// Closes Quillet if it still runs and starts it again from the same program folder, with
-// `arguments` (and then without waiting for a window).
-Step Restart(const std::string& arguments = "");
-// `path` is relative to the scenario's folder.
-Step PutFile(const std::string& path, const std::string& bytes);
-// The driver handles no message for that long, as a hung Explorer window.
-Step Hang(DWORD ms);
-// As Windows tells the main window that it now lies on a monitor of `dpi`, suggesting `to` as its
-// new top-left corner.
-Step SendDpiChange(int dpi, POINT to);
-
-// The checks. The main window is also topmost within a second of showing, as its first tick
-// makes it.
-Step ExpectWindow(const std::string& window, At at, POINT offset = {});
-
-// An entry of a layout table, as the layout tables declare it.
-using TableEntry = std::variant<ui::Label::CreateArgs, ui::Button::CreateArgs, ui::ComboBox::CreateArgs,
-                                ui::CheckBox::CreateArgs, ui::RadioButton::CreateArgs, ui::GroupBox::CreateArgs>;
-
-// The client area and every control where the window's layout table puts them at the screen's
-// DPI, each in the table's font at that DPI and its caption, measured in that font, inside it. Then a picture of the
-// window is saved as FOLDER/PICTURE-DPI.png when the environment names a Linux FOLDER in
-// QUILLET_SCREENSHOTS.
-Step ExpectLayout(const std::string& window, const std::string& picture, const ui::Form::CreateArgs& table,
-                  const std::vector<TableEntry>& controls);
-template <typename... Args>
-Step ExpectLayout(const std::string& window, const std::string& picture, const ui::Form::CreateArgs& table,
-                  const Args&... controls) {
-    return ExpectLayout(window, picture, table, std::vector<TableEntry>{controls...});
-}
-
-// The same at `dpi`, after SendDpiChange; no picture.
-Step ExpectLayoutAfterDpiChange(int dpi, const std::string& window, const ui::Form::CreateArgs& table,
-                                const std::vector<TableEntry>& controls);
-
-// What the window shows: NotShown; the text of a message box (`shows` itself when the text begins
-// with it: a longer message is expected by its opening; any text for "shown"); the captions of
-// its checked buttons, as SortedList gives them; or "shown".
-Step ExpectShown(const std::string& window, const std::string& shows = "shown");
-// Its text, with the characters from `from` to `to` selected (the caret at `from` when `to` is
-// not given).
-Step ExpectCombo(const std::string& text, int from, int to = -1);
-// On this button, or on the combo box when none is given.
-Step ExpectFocus(const std::string& button = {});
-// Every folder in the Explorer folder, or under `place`: relative to the scenario's folder, or a
-// full path. Each as a relative path with backslashes.
-Step ExpectTree(const std::vector<std::string>& folders, const std::string& place = "");
-Step ExpectFile(const std::optional<std::string>& bytes);
-// Explorer's menu entry for a folder's background, for this scenario's Quillet.exe.
-Step ExpectMenuEntry(bool present);
-Step ExpectRunning(DWORD forMs);
-Step ExpectExit(DWORD withinMs);
+// Starts a program with this command line and current folder (the driver's when null). A Linux
+// program under Wine may come without a process handle.
+bool Spawn(const wchar_t* program, std::wstring line, const wchar_t* current, HandleOwner& process, DWORD& id);
+// Starts Quillet and waits for its first tick; with arguments, for nothing. "" or what failed.
+std::string Launch(Scene& scene, const std::string& arguments = "");
 
 }  // namespace rig
