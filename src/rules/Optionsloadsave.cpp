@@ -137,10 +137,14 @@ void ReadOptionsBytes(const std::string& bytes, StoredOptions& stored) {
 }
 
 std::string OptionsFileBytes(const StoredOptions& stored) {
-    std::string text = "AUTOBRACKETS:" + std::to_string(stored.settings.autoBrackets ? 1 : 0) +
-                       "\nENTERKEYACTION:" + std::to_string(stored.settings.enterKeyAction) +
-                       "\nEXPLORERMISSINGPROMPT:" + std::to_string(stored.settings.explorerMissingPrompt ? 1 : 0) +
-                       "\nHISTORY:\n";
+    // Appended one by one: GCC 12 takes a literal + std::string chain for an overlapping copy.
+    std::string text = "AUTOBRACKETS:";
+    text += std::to_string(stored.settings.autoBrackets ? 1 : 0);
+    text += "\nENTERKEYACTION:";
+    text += std::to_string(stored.settings.enterKeyAction);
+    text += "\nEXPLORERMISSINGPROMPT:";
+    text += std::to_string(stored.settings.explorerMissingPrompt ? 1 : 0);
+    text += "\nHISTORY:\n";
     std::string ansi;
     for (const std::string& entry : stored.history) {
         // Every entry came from this file or passed HistoryEntryProblem, so the code page holds it.
