@@ -29,9 +29,12 @@ int ReportRegistration(sys::Error error, const char* what) {
 
 int Register() {
     const std::string program = sys::ProgramPath();
-    const std::string command = "\"" + program + "\"";
+    const std::string icon = "\"" + program + "\"";
+    // Explorer puts the folder it shows in place of %V, which Quillet takes where it cannot read
+    // the window's folder itself.
+    const std::string command = icon + " \"%V\"";
     sys::Error error = sys::SetRegistryText(MenuEntryKey, "", "Make folders here with Quillet");
-    if (error == sys::kSuccess) error = sys::SetRegistryText(MenuEntryKey, "Icon", command.c_str());
+    if (error == sys::kSuccess) error = sys::SetRegistryText(MenuEntryKey, "Icon", icon.c_str());
     if (error == sys::kSuccess) error = sys::SetRegistryText(MenuEntryCommandKey, "", command.c_str());
     return ReportRegistration(error, "add its entry to");
 }
@@ -56,11 +59,13 @@ void RunWindows(ui::Application& application) {
 int RunQuillet() {
     // First of all, before any window of ours exists: the window the user launched us from.
     TargetState.explorerWindow = ui::ForegroundWindow();
-    switch (ActionFromCommandLine(sys::CommandLine())) {
+    const StartRequest request = ReadCommandLine(sys::CommandLine(), sys::ProgramPath());
+    switch (request.action) {
         case StartAction::Register: return Register();
         case StartAction::Unregister: return Unregister();
         case StartAction::Run: break;
     }
+    TargetState.startArgument = request.folder;
     ui::Application application;
     try {
         RunWindows(application);

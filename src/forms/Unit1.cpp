@@ -33,6 +33,12 @@ constexpr const char* NotAFolderMessage =
     "Explorer to show the full path in the address bar. If it does show a real folder, please tell us "
     "at https://quillet.example/ which path it shows.";
 
+constexpr const char* StartArgumentIgnoredMessage =
+    "Quillet was started for \"%s\", which is not the full path of a folder, so it goes on without it.";
+
+constexpr const char* StartFolderGoneMessage =
+    "The folder Quillet was started for, %s, no longer exists, so no folders were created.";
+
 constexpr const char* NotUnicodeMessage =
     "The folder specification holds a character that is not valid Unicode (a lone surrogate), so it was not used.";
 
@@ -83,6 +89,31 @@ bool ReadAddressBar() {
     return false;
 }
 
+// The folder Quillet was started for, where no address bar names one: checked afresh at every
+// command, as the address bar is read afresh.
+bool UseStartFolder() {
+    const std::string& folder = TargetState.startArgument;
+    if (sys::IsFolder(folder.c_str()) && SetTargetPath(folder)) return true;
+    ShowFormattedError(StartFolderGoneMessage, folder.c_str());
+    return false;
+}
+
+// The first tick's check of the argument: a text that names no folder is said once, then
+// Quillet goes on as if it had none.
+void CheckStartArgument() {
+    std::string& argument = TargetState.startArgument;
+    if (argument.empty() || (IsFullPath(argument.c_str()) && sys::IsFolder(argument.c_str()))) return;
+    ShowFormattedError(StartArgumentIgnoredMessage, argument.c_str());
+    argument.clear();
+}
+
+bool UseDesktop() {
+    if (!ReadSpecialFolder("Desktop", sys::SpecialFolderId::Desktop)) return false;
+    if (sys::IsFolder(TargetPath.get())) return true;
+    ShowError(NotAFolderMessage);
+    return false;
+}
+
 win::WindowHandle AddressBarMissing() {
     if (OptionSettings.explorerMissingPrompt) {
         TimerPause pause(Form1->Timer1);
@@ -108,24 +139,25 @@ win::WindowHandle FindAddressBar(win::WindowHandle window) {
     if (TargetState.desktopMode) return nullptr;
     const win::WindowHandle edit = WalkAddressBarChain(
         window, [](win::WindowHandle parent, const char* className) { return ui::FindChildWindow(parent, className); });
-    return edit != nullptr ? edit : AddressBarMissing();
+    // Without an address bar, the folder Quillet was started for is the target; the user is
+    // asked only when there is none.
+    if (edit != nullptr || !TargetState.startArgument.empty()) return edit;
+    return AddressBarMissing();
 }
 
 bool ResolveTargetPath() {
     if (TargetState.addressBarEdit == nullptr) TargetState.addressBarEdit = FindAddressBar(TargetState.explorerWindow);
-    if (TargetState.addressBarEdit == nullptr && !TargetState.desktopMode) {
+    if (TargetState.desktopMode) return UseDesktop();
+    if (TargetState.addressBarEdit == nullptr) {
+        if (!TargetState.startArgument.empty()) return UseStartFolder();
         ShowError("Windows Explorer's address bar cannot be found");
         return false;
     }
-    if (!TargetState.desktopMode && !ui::WindowExists(TargetState.addressBarEdit)) {
+    if (!ui::WindowExists(TargetState.addressBarEdit)) {
         ShowError("Address bar has vanished");
         return false;
     }
-    if (!TargetState.desktopMode) return ReadAddressBar();
-    if (!ReadSpecialFolder("Desktop", sys::SpecialFolderId::Desktop)) return false;
-    if (sys::IsFolder(TargetPath.get())) return true;
-    ShowError(NotAFolderMessage);
-    return false;
+    return ReadAddressBar();
 }
 
 TForm1::TForm1()
@@ -196,10 +228,16 @@ void TForm1::Timer1Timer() {
         firstTick = false;
         Timer1.SetInterval(WatchdogInterval);
         MakeTopmost();
+        CheckStartArgument();
         TargetState.addressBarEdit = FindAddressBar(TargetState.explorerWindow);
-        if (TargetState.addressBarEdit == nullptr && !TargetState.desktopMode) Close();
+        if (TargetState.addressBarEdit == nullptr && !TargetState.desktopMode && TargetState.startArgument.empty()) {
+            Close();
+        }
     }
-    if (!TargetState.desktopMode && !ui::WindowExists(TargetState.addressBarEdit)) Close();
+    // Without an address bar of its own, Quillet goes with the window it was started over.
+    const win::WindowHandle watched =
+        TargetState.addressBarEdit != nullptr ? TargetState.addressBarEdit : TargetState.explorerWindow;
+    if (!TargetState.desktopMode && !ui::WindowExists(watched)) Close();
 }
 
 bool TForm1::CreateFromSpec() {

@@ -8,6 +8,10 @@ struct TargetStateRecord {
     win::WindowHandle explorerWindow = nullptr;  // the foreground window at start
     win::WindowHandle addressBarEdit = nullptr;  // cached address-bar edit control
     bool desktopMode = false;
+    // The folder given as the argument, as Explorer's menu entry gives it: where the folders go
+    // when the window has no address bar that Quillet can read. Emptied at the first tick when it
+    // is no full path of a folder.
+    std::string startArgument;
 };
 extern TargetStateRecord TargetState;
 

@@ -25,6 +25,14 @@ bool EqualsIgnoringAsciiCase(const char* a, const char* b) {
     return *a == *b;
 }
 
+// Whether the command line starts with the program's path, as a whole word.
+bool StartsWithProgram(const std::string& commandLine, const std::string& programPath) {
+    const std::size_t length = programPath.size();
+    return length > 0 && commandLine.size() >= length &&
+           EqualsIgnoringAsciiCase(commandLine.substr(0, length).c_str(), programPath.c_str()) &&
+           (commandLine.size() == length || commandLine[length] == ' ' || commandLine[length] == '\t');
+}
+
 }  // namespace
 
 win::WindowHandle WalkAddressBarChain(win::WindowHandle window, const FindChildByClass& findChild) {
@@ -51,18 +59,26 @@ const SpecialFolder* FindSpecialFolder(const char* text) {
     return nullptr;
 }
 
-StartAction ActionFromCommandLine(const std::string& commandLine) {
-    // The program's path comes first, quoted or not; its own text may hold anything.
+StartRequest ReadCommandLine(const std::string& commandLine, const std::string& programPath) {
+    // The program's path comes first: quoted, or as it is, even with blanks in it, or up to the
+    // first blank when started by another name.
     std::size_t end = commandLine.find_first_of(" \t");
-    if (!commandLine.empty() && commandLine[0] == '"') end = commandLine.find('"', 1);
-    if (end == std::string::npos) return StartAction::Run;
+    if (!commandLine.empty() && commandLine[0] == '"') {
+        end = commandLine.find('"', 1);
+    } else if (StartsWithProgram(commandLine, programPath)) {
+        end = programPath.size();
+    }
+    if (end == std::string::npos) return {};
     const std::size_t first = commandLine.find_first_not_of(" \t", end + 1);
-    if (first == std::string::npos) return StartAction::Run;
-    const std::size_t last = commandLine.find_last_not_of(" \t");
-    const std::string argument = commandLine.substr(first, last - first + 1);
-    if (EqualsIgnoringAsciiCase(argument.c_str(), "/register")) return StartAction::Register;
-    if (EqualsIgnoringAsciiCase(argument.c_str(), "/unregister")) return StartAction::Unregister;
-    return StartAction::Run;
+    if (first == std::string::npos) return {};
+    std::string argument = commandLine.substr(first, commandLine.find_last_not_of(" \t") - first + 1);
+    if (EqualsIgnoringAsciiCase(argument.c_str(), "/register")) return {StartAction::Register, {}};
+    if (EqualsIgnoringAsciiCase(argument.c_str(), "/unregister")) return {StartAction::Unregister, {}};
+    // Quotes around the whole: a drive root arrives as "C:\", which is no escaped quote here.
+    if (argument.size() >= 2 && argument.front() == '"' && argument.back() == '"') {
+        argument = argument.substr(1, argument.size() - 2);
+    }
+    return {StartAction::Run, argument};
 }
 
 Point PlaceMainWindow(const win::Rect& explorer, int width, int height, const win::Rect& monitor) {

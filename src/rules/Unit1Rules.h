@@ -26,9 +26,15 @@ const SpecialFolder* FindSpecialFolder(const char* text);
 bool IsFullPath(const char* text);
 
 // What the command line asks for: /register and /unregister add and remove the entry in
-// Explorer's menu; any other argument is ignored.
+// Explorer's menu; any other text after the program's path is a folder to make folders in, as
+// the menu entry passes it, without the quotes around it. `programPath` is the program's own
+// full path, which a shortcut or a console may pass without quotes though it holds blanks.
 enum class StartAction { Run, Register, Unregister };
-StartAction ActionFromCommandLine(const std::string& commandLine);
+struct StartRequest {
+    StartAction action = StartAction::Run;
+    std::string folder{};  // with Run: the argument, if any
+};
+StartRequest ReadCommandLine(const std::string& commandLine, const std::string& programPath);
 
 struct Point {
     int left = 0;

@@ -533,8 +533,8 @@ Step ExpectMenuEntry(bool present) {
     const std::string what = present ? "has the entry, icon and command" : "has no entry";
     return Expect("Explorer's menu " + what + " for this Quillet.exe, others kept", "as expected", [=](Scene& scene) {
         const std::string program = Quoted(PathText(scene.programFolder / L"Quillet.exe"));
-        const std::string wanted =
-            present ? "Make folders here with Quillet | " + program + " | " + program : "no key | no key | no key";
+        const std::string wanted = present ? "Make folders here with Quillet | " + program + " | " + program + " \"%V\""
+                                           : "no key | no key | no key";
         const std::string seen = ShellValue(L"\\Quillet") + " | " + ShellValue(L"\\Quillet", L"Icon") + " | " +
                                  ShellValue(L"\\Quillet\\command");
         if (seen != wanted) return seen;
@@ -584,6 +584,8 @@ std::vector<Scenario> AllScenarios() {
     namespace M = Form1Layout;
     namespace O = OptionsLayout;
     namespace W = NoAddressBarLayout;
+    using Tree = Setup::Tree;
+    const std::string asked = SortedList({"Always prompt like this"});  // the no-address-bar dialog as it opens
     // The automatic <> completion box has no caption of its own.
     const std::string optionsChecked = SortedList({"", "Create and stay open", "Prompt quit/create on desktop"});
     // At the stand-in's corner, where Quillet stays while it ends 10 pixels or more from the
@@ -682,12 +684,29 @@ std::vector<Scenario> AllScenarios() {
             .start = Setup::Start::Unquoted}, removeAbc},
         {"register", {}, {Restart("/register"), ExpectExit(1000), ExpectMenuEntry(true), Restart("/unregister"),
             ExpectExit(1000), ExpectMenuEntry(false)}},
-        {"no-address-bar-desktop", {.addressBar = false}, {ExpectWindow(Warning, At::Centre),
+        // Started from Explorer's menu over today's Explorer, whose window shows no address bar
+        // that Quillet can read: the folder the entry passes is the target, and Quillet still ends
+        // with the Explorer window.
+        {"menu-entry-windows7", {.tree = Tree::Windows7, .startFolder = "Explorer Folder"}, {Type("a<b>"), Enter,
+            ExpectTree({"a", "a\\b"}), ExpectShown(Warning, NotShown), CloseStandIn(), ExpectExit(WatchdogMs)}},
+        {"menu-entry-windows11", {.tree = Tree::Windows11, .startFolder = "Explorer Folder"}, {Type("a"), Enter,
+            ExpectTree({"a"}), ExpectShown(Warning, NotShown)}},
+        // Nothing can name the folder: asked as before, and nothing is made in a wrong folder.
+        {"windows7-without-argument", {.tree = Tree::Windows7}, {ExpectShown(Warning, asked), Click(Warning, "Quit"),
+            ExpectExit(CloseMs), ExpectTree({"Explorer Folder", "Program"}, ".")}},
+        {"windows11-without-argument", {.tree = Tree::Windows11}, {ExpectShown(Warning, asked), Click(Warning, "Quit"),
+            ExpectExit(CloseMs), ExpectTree({"Explorer Folder", "Program"}, ".")}},
+        // The address bar follows the user's later navigation; the argument does not.
+        {"address-bar-wins-over-argument", {.startFolder = "Other", .made = {"Other"}}, {Type("a"), Enter,
+            ExpectTree({"a"}), ExpectTree({}, "Other")}},
+        {"argument-not-a-folder", {.startFolder = "Missing"}, {ExpectShown(ErrorBox, "Quillet was started for"),
+            Click(ErrorBox, "OK"), Type("a"), Enter, ExpectTree({"a"})}},
+        {"no-address-bar-desktop", {.tree = Tree::NoAddressBar}, {ExpectWindow(Warning, At::Centre),
             ExpectLayout(Warning, "warning", W::Window, W::Label1, W::btnQuit, W::btnUseDesktop, W::radioPrompt,
-            W::radioDesktop), ExpectShown(Warning, SortedList({"Always prompt like this"})),
+            W::radioDesktop), ExpectShown(Warning, asked),
             Click(Warning, "Create on desktop"), ExpectShown("Quillet on desktop"), Type(DesktopTop + "<a|b>"), Enter,
             ExpectTree({"a", "b"}, desktop), ExpectTree({})}},
-        {"no-address-bar-always-desktop", {.addressBar = false},
+        {"no-address-bar-always-desktop", {.tree = Tree::NoAddressBar},
             {Click(Warning, "Always create on desktop if no Explorer"), ExpectFile(Stored(1, 1, 0)),
             Click(Warning, "Quit"), ExpectExit(CloseMs), Restart(), ExpectShown(Warning, NotShown),
             ExpectShown("Quillet on desktop")}},

@@ -12,15 +12,16 @@
 namespace rig {
 namespace {
 
-constexpr const wchar_t* StandInClasses[] = {L"CabinetWClass", L"WorkerW", L"ReBarWindow32"};
+constexpr const wchar_t* StandInClasses[] = {L"CabinetWClass",      L"WorkerW",           L"ReBarWindow32",
+                                             L"Address Band Root",  L"Breadcrumb Parent", L"ShellTabWindowClass",
+                                             L"DUIViewWndClassName"};
 
-// A window that looks to Quillet like an Explorer window: a top-level "CabinetWClass" whose
-// address bar is the Edit at the end of the chain WorkerW > ReBarWindow32 > ComboBoxEx32 >
-// ComboBox > Edit, its only Edit. Without an address bar, as in an Explorer window that shows no
-// path, the chain stops at WorkerW.
+// A window that looks to Quillet like an Explorer window: a top-level "CabinetWClass" with the
+// tree the set-up names below it. The address bar shows `barText`: XP's in its only Edit, the
+// breadcrumb bar in its toolbar's text after a localised "Address: ".
 void ShowStandIn(Scene& scene, const std::string& barText) {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_USEREX_CLASSES};
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_USEREX_CLASSES | ICC_PROGRESS_CLASS | ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
     // Registered for the life of the driver: the second time round this fails, harmlessly.
     for (const wchar_t* name : StandInClasses) {
@@ -33,15 +34,30 @@ void ShowStandIn(Scene& scene, const std::string& barText) {
     scene.standIn.reset(CreateWindowExW(0, StandInClasses[0], Wide(scene.setup.folder).c_str(),
                                         WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, bounds.left, bounds.top,
                                         width, height, nullptr, nullptr, instance, nullptr));
-    const auto child = [&](const wchar_t* className, HWND parent, int x, int y, int childHeight, DWORD style) {
+    const auto child = [&](const wchar_t* className, HWND parent, int x, int y, int childHeight, DWORD style = 0) {
         return CreateWindowExW(0, className, L"", WS_CHILD | WS_VISIBLE | style, x, y, width - 2 * x, childHeight,
                                parent, nullptr, instance, nullptr);
     };
     if (!scene.standIn) return;
-    const HWND worker = child(StandInClasses[1], scene.standIn.get(), 0, 0, height, 0);
-    if (!scene.setup.addressBar) return;
+    using enum Setup::Tree;
+    const Setup::Tree tree = scene.setup.tree;
+    if (tree == Windows11) {
+        for (int tab = 0; tab < 2; ++tab)
+            child(L"DUIViewWndClassName", child(L"ShellTabWindowClass", scene.standIn.get(), 0, 0, height), 0, 0,
+                  height);
+        return;
+    }
+    const HWND worker = child(L"WorkerW", scene.standIn.get(), 0, 0, height);
+    if (tree == NoAddressBar) return;
+    const HWND rebar = child(L"ReBarWindow32", worker, 0, 0, 30);
+    if (tree == Windows7) {
+        const HWND progress = child(PROGRESS_CLASSW, child(L"Address Band Root", rebar, 0, 0, 30), 0, 0, 30);
+        const HWND toolbar = child(TOOLBARCLASSNAMEW, child(L"Breadcrumb Parent", progress, 0, 0, 30), 0, 0, 30);
+        SetWindowTextW(toolbar, (L"Address: " + Wide(barText)).c_str());
+        return;
+    }
     // A drop-down combo box is created with the height of its list added.
-    child(WC_COMBOBOXEXW, child(StandInClasses[2], worker, 0, 0, 30, 0), 10, 4, 200, CBS_DROPDOWN);
+    child(WC_COMBOBOXEXW, rebar, 10, 4, 200, CBS_DROPDOWN);
     const HWND addressBar = FindChild(scene.standIn.get(), "Edit", nullptr);
     SendMessageW(addressBar, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Wide(barText).c_str()));
 }
@@ -78,7 +94,10 @@ bool Spawn(const wchar_t* program, std::wstring line, const wchar_t* current, Ha
 // the address bar in the same handler, so the steps start once the handler is done (or waits in
 // the box it opened). With arguments, Quillet has a command to carry out, and no window is awaited.
 std::string Launch(Scene& scene, const std::string& arguments) {
-    if (!Start(scene, arguments)) return "start " + PathText(scene.programFolder / L"Quillet.exe");
+    const std::string& startFolder = scene.setup.startFolder;
+    const std::string given =
+        arguments.empty() && !startFolder.empty() ? "\"" + PathText(scene.root / Wide(startFolder)) + "\"" : arguments;
+    if (!Start(scene, given)) return "start " + PathText(scene.programFolder / L"Quillet.exe");
     if (!arguments.empty()) return "";
     // Its caption changes when it goes to the desktop.
     const auto shown = [&] {

@@ -54,7 +54,16 @@ struct Setup {
     std::optional<std::string> options{};
     // How long the driver holds that file open without sharing from Quillet's start.
     DWORD holdOptionsMs = 0;
-    bool addressBar = true;
+    // The stand-in's window tree, after public dumps of Explorer's windows: XP's address bar
+    // (WorkerW > ReBarWindow32 > ComboBoxEx32 > ComboBox > Edit); none below WorkerW; the
+    // breadcrumb bar of Windows Vista to 11 22H2 (ReBarWindow32 > Address Band Root >
+    // msctls_progress32 > Breadcrumb Parent > ToolbarWindow32 "Address: ...", no Edit until
+    // clicked); Windows 11's tabs since 2023 (two ShellTabWindowClass, the bar drawn in XAML).
+    enum class Tree { XP, NoAddressBar, Windows7, Windows11 };
+    Tree tree = Tree::XP;
+    // Given as Quillet's argument, quoted, as Explorer's menu entry passes it; relative to the
+    // scenario's folder. Empty: no argument.
+    std::string startFolder{};
     // Made in the scenario's folder; the address bar shows its full path unless barText is given.
     std::string folder = "Explorer Folder";
     std::string barText{};

@@ -97,15 +97,23 @@ TEST(Placement, CopiesTheExplorerCornerOrCentresOnItsMonitor) {
     }
 }
 
-TEST(StartAction, OnlyTheArgumentsRegisterAndUnregisterAskForAnything) {
-    for (const auto& [line, action] : std::vector<std::pair<const char*, StartAction>>{
-             {"Quillet.exe", StartAction::Run},
-             {"\"C:\\My Tools\\Quillet.exe\" /register", StartAction::Register},
-             {"Quillet.exe  /UNREGISTER  ", StartAction::Unregister},
-             {"\"/register\"", StartAction::Run},
-             {"C:\\My Tools\\Quillet.exe /register", StartAction::Run},  // unquoted: "Tools\\..." is the argument
-             {"Quillet.exe /register now", StartAction::Run},
-             {"Quillet.exe -register", StartAction::Run}}) {
-        EXPECT_EQ(ActionFromCommandLine(line), action) << line;
+// Run from C:\My Tools, as a shortcut, a console or Explorer's menu entry may start it.
+TEST(CommandLine, RegistersUnregistersOrNamesAFolder) {
+    using enum StartAction;
+    const std::string program = "C:\\My Tools\\Quillet.exe";
+    for (const auto& [line, action, folder] : std::vector<std::tuple<std::string, StartAction, std::string>>{
+             {"Quillet.exe", Run, ""},
+             {"\"" + program + "\" /register", Register, ""},
+             {"Quillet.exe  /UNREGISTER  ", Unregister, ""},
+             {program + " /register", Register, ""},  // unquoted, blank and all
+             {"c:\\my tools\\quillet.exe", Run, ""},
+             {"\"/register\"", Run, ""},
+             {"Quillet.exe /register now", Run, "/register now"},
+             {"\"" + program + "\" \"C:\\\"", Run, "C:\\"},  // Explorer's "%V" for a drive root
+             {"\"" + program + "\" \"D:\\My Data\"  ", Run, "D:\\My Data"},
+             {program + "x D:\\x", Run, "Tools\\Quillet.exex D:\\x"},
+             {"\"" + program, Run, ""}}) {
+        const StartRequest request = ReadCommandLine(line, program);
+        EXPECT_EQ(std::pair(request.action, request.folder), std::pair(action, folder)) << line;
     }
 }
