@@ -301,4 +301,12 @@ bool WindowRect(win::WindowHandle window, win::Rect* rect);
 // The rectangle of the monitor that holds the largest part of `rect`, or the nearest one.
 win::Rect MonitorRectHolding(const win::Rect& rect);
 
+// What Windows' Shell said of its open Explorer views: listed them, cannot list them (no Shell,
+// or one that does not answer the question), or did not answer in time.
+enum class ShellAnswer { Listed, Unavailable, NotAnswering };
+// Every Explorer view that the Shell lists, asked in a thread of Quillet's own: the calls cross
+// into Explorer's process. One that takes longer than `timeoutMs` is left to finish there, and
+// until it has, every later call says NotAnswering at once.
+ShellAnswer ReadShellViews(unsigned timeoutMs, std::vector<win::ShellView>* views);
+
 }  // namespace ui

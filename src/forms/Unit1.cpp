@@ -39,6 +39,12 @@ constexpr const char* StartArgumentIgnoredMessage =
 constexpr const char* StartFolderGoneMessage =
     "The folder Quillet was started for, %s, no longer exists, so no folders were created.";
 
+constexpr const char* NotListedMessage =
+    "Windows no longer lists the Explorer window Quillet was started over, so no folders were created.";
+
+constexpr const char* PathTooLongMessage =
+    "The path of the folder that the Explorer window shows is too long for Quillet, so no folders were created:\n\n%s";
+
 constexpr const char* NotUnicodeMessage =
     "The folder specification holds a character that is not valid Unicode (a lone surrogate), so it was not used.";
 
@@ -98,6 +104,42 @@ bool UseStartFolder() {
     return false;
 }
 
+// The tab in front in a window with tabs (Windows 11), or null.
+win::WindowHandle ActiveTab() {
+    return ui::FindChildWindow(TargetState.explorerWindow, "ShellTabWindowClass");
+}
+
+// Whether the Shell lists a view of the remembered window.
+bool ShellListsWindow() {
+    std::vector<win::ShellView> views;
+    return ui::ReadShellViews(AddressBarAnswerMs, &views) == ui::ShellAnswer::Listed &&
+           ActiveView(views, TargetState.explorerWindow, ActiveTab()) != nullptr;
+}
+
+// The folder of the view in front, read afresh at every command as the address bar is.
+bool ReadShellFolder() {
+    std::vector<win::ShellView> views;
+    if (ui::ReadShellViews(AddressBarAnswerMs, &views) == ui::ShellAnswer::NotAnswering) {
+        ShowError(NotAnsweringMessage);
+        return false;
+    }
+    const win::ShellView* view = ActiveView(views, TargetState.explorerWindow, ActiveTab());
+    if (view == nullptr) {
+        if (!TargetState.startArgument.empty()) return UseStartFolder();
+        ShowError(NotListedMessage);
+        return false;
+    }
+    const bool folder = view->kind != win::ShellFolderKind::NoPath && IsFullPath(view->path.c_str()) &&
+                        sys::IsFolder(view->path.c_str());
+    if (!folder) {
+        ShowError(NotAFolderMessage);
+        return false;
+    }
+    if (SetTargetPath(view->path)) return true;
+    ShowFormattedError(PathTooLongMessage, view->path.c_str());
+    return false;
+}
+
 // The first tick's check of the argument: a text that names no folder is said once, then
 // Quillet goes on as if it had none.
 void CheckStartArgument() {
@@ -139,19 +181,21 @@ win::WindowHandle FindAddressBar(win::WindowHandle window) {
     if (TargetState.desktopMode) return nullptr;
     const win::WindowHandle edit = WalkAddressBarChain(
         window, [](win::WindowHandle parent, const char* className) { return ui::FindChildWindow(parent, className); });
-    // Without an address bar, the folder Quillet was started for is the target; the user is
-    // asked only when there is none.
-    if (edit != nullptr || !TargetState.startArgument.empty()) return edit;
-    return AddressBarMissing();
+    // Without an address bar, the Shell or the folder Quillet was started for may name the
+    // folder; the user is asked only when neither does.
+    TargetState.way =
+        ChooseTargetWay(edit != nullptr, edit == nullptr && ShellListsWindow(), !TargetState.startArgument.empty());
+    return TargetState.way == TargetWay::Ask ? AddressBarMissing() : edit;
 }
 
 bool ResolveTargetPath() {
-    if (TargetState.addressBarEdit == nullptr) TargetState.addressBarEdit = FindAddressBar(TargetState.explorerWindow);
+    if (TargetState.way == TargetWay::Ask) TargetState.addressBarEdit = FindAddressBar(TargetState.explorerWindow);
     if (TargetState.desktopMode) return UseDesktop();
-    if (TargetState.addressBarEdit == nullptr) {
-        if (!TargetState.startArgument.empty()) return UseStartFolder();
-        ShowError("Windows Explorer's address bar cannot be found");
-        return false;
+    switch (TargetState.way) {
+        case TargetWay::AddressBar: break;
+        case TargetWay::Shell: return ReadShellFolder();
+        case TargetWay::StartFolder: return UseStartFolder();
+        case TargetWay::Ask: ShowError("Windows Explorer's address bar cannot be found"); return false;
     }
     if (!ui::WindowExists(TargetState.addressBarEdit)) {
         ShowError("Address bar has vanished");
@@ -230,9 +274,7 @@ void TForm1::Timer1Timer() {
         MakeTopmost();
         CheckStartArgument();
         TargetState.addressBarEdit = FindAddressBar(TargetState.explorerWindow);
-        if (TargetState.addressBarEdit == nullptr && !TargetState.desktopMode && TargetState.startArgument.empty()) {
-            Close();
-        }
+        if (TargetState.way == TargetWay::Ask && !TargetState.desktopMode) Close();
     }
     // Without an address bar of its own, Quillet goes with the window it was started over.
     const win::WindowHandle watched =

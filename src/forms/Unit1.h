@@ -2,12 +2,16 @@
 // The main window with its commands, start-up, the error box, the create command and the
 // resolution of the target folder.
 #include "Shared.h"
+#include "Unit1Rules.h"
 #include "toolkit.h"
 
 struct TargetStateRecord {
     win::WindowHandle explorerWindow = nullptr;  // the foreground window at start
     win::WindowHandle addressBarEdit = nullptr;  // cached address-bar edit control
     bool desktopMode = false;
+    // How the folder is found, once the first lookup has chosen: Ask until then, and for the
+    // rest of the run when nothing named a folder.
+    TargetWay way = TargetWay::Ask;
     // The folder given as the argument, as Explorer's menu entry gives it: where the folders go
     // when the window has no address bar that Quillet can read. Emptied at the first tick when it
     // is no full path of a folder.

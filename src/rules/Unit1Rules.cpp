@@ -46,6 +46,20 @@ win::WindowHandle WalkAddressBarChain(win::WindowHandle window, const FindChildB
     return current;
 }
 
+TargetWay ChooseTargetWay(bool addressBarFound, bool shellListsWindow, bool startFolderGiven) {
+    if (addressBarFound) return TargetWay::AddressBar;
+    if (shellListsWindow) return TargetWay::Shell;
+    return startFolderGiven ? TargetWay::StartFolder : TargetWay::Ask;
+}
+
+const win::ShellView* ActiveView(const std::vector<win::ShellView>& views, win::WindowHandle frame,
+                                 win::WindowHandle activeTab) {
+    for (const win::ShellView& view : views) {
+        if (view.frame == frame && (activeTab == nullptr || view.tab == activeTab)) return &view;
+    }
+    return nullptr;
+}
+
 bool IsFullPath(const char* text) {
     const bool letter = (text[0] >= 'A' && text[0] <= 'Z') || (text[0] >= 'a' && text[0] <= 'z');
     if (letter && text[1] == ':') return text[2] == '\\' || text[2] == '/';

@@ -3,6 +3,7 @@
 // to its address bar, the names that stand for shell folders, and where the main window goes.
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "system.h"
 #include "window_types.h"
@@ -13,6 +14,17 @@ using FindChildByClass = std::function<win::WindowHandle(win::WindowHandle paren
 // The address bar's Edit at the end of the class chain below `window`, or null when a step
 // finds nothing.
 win::WindowHandle WalkAddressBarChain(win::WindowHandle window, const FindChildByClass& findChild);
+
+// Where the folders go: the first of these that names a folder wins. The address bar and the
+// Shell follow the user's navigation; the folder given at the start does not.
+enum class TargetWay { AddressBar, Shell, StartFolder, Ask };
+TargetWay ChooseTargetWay(bool addressBarFound, bool shellListsWindow, bool startFolderGiven);
+
+// The view of `frame` that the user sees, or null when the Shell lists none: in a window with
+// tabs (`activeTab` is then the frame's first ShellTabWindowClass child, the one in front), the
+// view in that tab; in one without (`activeTab` null), the frame's view.
+const win::ShellView* ActiveView(const std::vector<win::ShellView>& views, win::WindowHandle frame,
+                                 win::WindowHandle activeTab);
 
 struct SpecialFolder {
     const char* name;

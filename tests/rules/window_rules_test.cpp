@@ -58,6 +58,31 @@ TEST(AddressBarChain, FollowsTheFirstDirectChildOfEachClass) {
     }
 }
 
+// The first way that names a folder wins; the user is asked only when none does.
+TEST(TargetWay, AddressBarThenShellThenStartFolderThenAsk) {
+    using enum TargetWay;
+    const TargetWay ways[2][2][2] = {{{Ask, StartFolder}, {Shell, Shell}},
+                                     {{AddressBar, AddressBar}, {AddressBar, AddressBar}}};
+    for (const bool bar : {false, true})
+        for (const bool shell : {false, true})
+            for (const bool folder : {false, true})
+                EXPECT_EQ(ChooseTargetWay(bar, shell, folder), ways[bar][shell][folder]) << bar << shell << folder;
+}
+
+// Views as the Shell lists them: two windows, the second with two tabs, each tab its own view.
+TEST(ShellViews, TheViewInFrontOfTheRememberedWindow) {
+    const std::vector<win::ShellView> views = {
+        {Handle(1), Handle(1), win::ShellFolderKind::Path, "C:\\One"},
+        {Handle(2), Handle(21), win::ShellFolderKind::Path, "C:\\Back"},
+        {Handle(2), Handle(22), win::ShellFolderKind::Library, "C:\\Users\\Ann\\Documents"}};
+    // The window, its tab in front (0: no tabs), and the path of the view chosen ("" for none).
+    for (const auto& [frame, tab, path] : std::vector<std::tuple<int, int, std::string>>{
+             {1, 0, "C:\\One"}, {2, 22, "C:\\Users\\Ann\\Documents"}, {2, 21, "C:\\Back"}, {2, 23, ""}, {3, 0, ""}}) {
+        const win::ShellView* view = ActiveView(views, Handle(frame), tab == 0 ? nullptr : Handle(tab));
+        EXPECT_EQ(view == nullptr ? "" : view->path, path) << frame << " " << tab;
+    }
+}
+
 // What the address bar shows is taken only as a full path or as a special folder's whole name.
 TEST(AddressBarText, IsAFullPathOrASpecialFolderInAnyAsciiCase) {
     // Each text, whether it is a full path, and the id of the special folder it names (0 for none).
