@@ -129,13 +129,12 @@ bool ReadShellFolder() {
         ShowError(NotListedMessage);
         return false;
     }
-    const bool folder = view->kind != win::ShellFolderKind::NoPath && IsFullPath(view->path.c_str()) &&
-                        sys::IsFolder(view->path.c_str());
-    if (!folder) {
+    const char* folder = FolderOfView(*view);
+    if (folder == nullptr || !sys::IsFolder(folder)) {
         ShowError(NotAFolderMessage);
         return false;
     }
-    if (SetTargetPath(view->path)) return true;
+    if (SetTargetPath(folder)) return true;
     ShowFormattedError(PathTooLongMessage, view->path.c_str());
     return false;
 }

@@ -60,6 +60,11 @@ const win::ShellView* ActiveView(const std::vector<win::ShellView>& views, win::
     return nullptr;
 }
 
+const char* FolderOfView(const win::ShellView& view) {
+    const bool named = view.kind != win::ShellFolderKind::NoPath && IsFullPath(view.path.c_str());
+    return named ? view.path.c_str() : nullptr;
+}
+
 bool IsFullPath(const char* text) {
     const bool letter = (text[0] >= 'A' && text[0] <= 'Z') || (text[0] >= 'a' && text[0] <= 'z');
     if (letter && text[1] == ':') return text[2] == '\\' || text[2] == '/';

@@ -26,6 +26,10 @@ TargetWay ChooseTargetWay(bool addressBarFound, bool shellListsWindow, bool star
 const win::ShellView* ActiveView(const std::vector<win::ShellView>& views, win::WindowHandle frame,
                                  win::WindowHandle activeTab);
 
+// The folder to make folders in that a view names: its path, or a library's default save folder,
+// when that is a full path; null for a place with no folder of its own.
+const char* FolderOfView(const win::ShellView& view);
+
 struct SpecialFolder {
     const char* name;
     sys::SpecialFolderId id;

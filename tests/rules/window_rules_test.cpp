@@ -83,6 +83,22 @@ TEST(ShellViews, TheViewInFrontOfTheRememberedWindow) {
     }
 }
 
+TEST(ShellViews, AFolderIsAFullPathOrALibrarysSaveFolder) {
+    using enum win::ShellFolderKind;
+    // Each view's kind and path, and whether it names a folder to make folders in.
+    for (const auto& [kind, path, named] :
+         std::vector<std::tuple<win::ShellFolderKind, std::string, bool>>{{Path, "C:\\Data", true},
+                                                                          {Path, "\\\\server\\share", true},
+                                                                          {Library, "D:\\Music", true},
+                                                                          {NoPath, "C:\\Data", false},
+                                                                          {Path, "", false},
+                                                                          {Library, "", false},
+                                                                          {Path, "::{20D04FE0}", false}}) {
+        const char* folder = FolderOfView({nullptr, nullptr, kind, path});
+        EXPECT_EQ(folder == nullptr ? "none" : std::string(folder), named ? path : "none") << path;
+    }
+}
+
 // What the address bar shows is taken only as a full path or as a special folder's whole name.
 TEST(AddressBarText, IsAFullPathOrASpecialFolderInAnyAsciiCase) {
     // Each text, whether it is a full path, and the id of the special folder it names (0 for none).
