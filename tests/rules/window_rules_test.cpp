@@ -94,7 +94,8 @@ TEST(ShellViews, AFolderIsAFullPathOrALibrarysSaveFolder) {
                                                                           {Path, "", false},
                                                                           {Library, "", false},
                                                                           {Path, "::{20D04FE0}", false}}) {
-        const char* folder = FolderOfView({nullptr, nullptr, kind, path});
+        const win::ShellView view{nullptr, nullptr, kind, path};
+        const char* folder = FolderOfView(view);
         EXPECT_EQ(folder == nullptr ? "none" : std::string(folder), named ? path : "none") << path;
     }
 }
