@@ -129,8 +129,8 @@ bool ReadShellFolder() {
         ShowError(NotListedMessage);
         return false;
     }
-    const char* folder = FolderOfView(*view);
-    if (folder == nullptr || !sys::IsFolder(folder)) {
+    const std::string folder = FolderOfView(*view);
+    if (folder.empty() || !sys::IsFolder(folder.c_str())) {
         ShowError(NotAFolderMessage);
         return false;
     }

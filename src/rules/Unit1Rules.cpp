@@ -60,9 +60,9 @@ const win::ShellView* ActiveView(const std::vector<win::ShellView>& views, win::
     return nullptr;
 }
 
-const char* FolderOfView(const win::ShellView& view) {
+std::string FolderOfView(const win::ShellView& view) {
     const bool named = view.kind != win::ShellFolderKind::NoPath && IsFullPath(view.path.c_str());
-    return named ? view.path.c_str() : nullptr;
+    return named ? view.path : std::string();
 }
 
 bool IsFullPath(const char* text) {

@@ -27,8 +27,8 @@ const win::ShellView* ActiveView(const std::vector<win::ShellView>& views, win::
                                  win::WindowHandle activeTab);
 
 // The folder to make folders in that a view names: its path, or a library's default save folder,
-// when that is a full path; null for a place with no folder of its own.
-const char* FolderOfView(const win::ShellView& view);
+// when that is a full path; empty for a place with no folder of its own.
+std::string FolderOfView(const win::ShellView& view);
 
 struct SpecialFolder {
     const char* name;
