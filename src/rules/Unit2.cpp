@@ -70,8 +70,11 @@ bool IsReservedDeviceName(std::string_view name) {
 bool IsLegalFolderName(const char* name) {
     const std::string_view text = name;
     if (text.back() == '.' || text.back() == ' ') return false;
-    for (unsigned char c : text) {
-        if (c < 0x20) return false;
+    // The C0 controls, DEL, and the C1 controls U+0080 to U+009F (C2 80 to C2 9F in UTF-8).
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        const auto c = static_cast<unsigned char>(text[at]);
+        const bool c1 = c == 0xC2 && at + 1 < text.size() && (static_cast<unsigned char>(text[at + 1]) & 0xE0) == 0x80;
+        if (c < 0x20 || c == 0x7F || c1) return false;
     }
     return !IsReservedDeviceName(text);
 }

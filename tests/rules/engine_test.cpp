@@ -96,12 +96,14 @@ TEST(Engine, RefusesNamesWindowsWouldNotMakeAsTyped) {
            {.text = "a|" + Grin107 + Grin, .message = "\"" + Grin107 + Grin + tooLong},
            {.text = N215 + "|" + Omega215 + "|.a|a.b|. a", .calls = {N215, Omega215, ".a", "a.b", ". a"}},
            {.text = Grin107 + "|" + Grin107 + "a", .calls = {Grin107, Grin107 + "a"}},
-           {.text = "COM10|COM0|CONSOLE|nul x|LPT", .calls = {"COM10", "COM0", "CONSOLE", "nul x", "LPT"}}});
+           {.text = "COM10|COM0|CONSOLE|nul x|LPT", .calls = {"COM10", "COM0", "CONSOLE", "nul x", "LPT"}},
+           // A no-break space (U+00A0) is no control character, and Windows keeps it at the end.
+           {.text = "x\xC2\xA0|\xC2\xA0", .calls = {"x\xC2\xA0", "\xC2\xA0"}}});
     for (const char c : "\\/:*?\""s)
         Check({{.text = "ok<a"s + c + "b>", .message = "\"a"s + c + "b\" contains \"" + c + illegal}});
-    // Windows drops a trailing dot or blank, opens a device, and takes no control character.
+    // Windows drops a trailing dot or blank, opens a device, and takes no control character (C0, DEL, C1).
     for (const std::string name : {". .", "Q1 .", "%s.", "CON", "nul.txt", "Aux .x", "PRN", "COM1", "lpt9",
-                                   "COM\xC2\xB9", "a\tb", "x\x01", "x\x1F"})
+                                   "COM\xC2\xB9", "a\tb", "x\x01", "x\x1F", "x\x7F", "\xC2\x80x", "x\xC2\x9F"})
         Check({{.text = "ok|" + name + "<b>", .message = "\"" + name + "\" is not a legal folder name."}});
 }
 

@@ -17,11 +17,13 @@ namespace {
 bool Makeable(const std::string& name) {
     static const std::regex device("(CON|PRN|AUX|NUL|(COM|LPT)([1-9]|\xC2\xB9|\xC2\xB2|\xC2\xB3)) *(\\..*)?",
                                    std::regex::icase);
+    static const std::regex c1("\xC2[\x80-\x9F]");  // the C1 controls
     std::size_t units = 0;
     for (const unsigned char c : name) units += ((c & 0xC0) != 0x80) + (c >= 0xF0);
     return units <= 215 && name.find_first_of("\\/:*?\"") == std::string::npos && !std::regex_match(name, device) &&
            name.back() != '.' && name.back() != ' ' &&
-           std::none_of(name.begin(), name.end(), [](unsigned char c) { return c < 0x20; });
+           std::none_of(name.begin(), name.end(), [](unsigned char c) { return c < 0x20 || c == 0x7F; }) &&
+           !std::regex_search(name, c1);
 }
 
 std::string WithoutOuterBlanks(const std::string& text) {
