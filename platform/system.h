@@ -86,6 +86,9 @@ std::string CommandLine();
 // character the code page does not have: no look-alike is ever put in its place.
 bool ToAnsiCodePage(const std::string& utf8, std::string* ansi);
 std::string FromAnsiCodePage(const std::string& ansi);
+// Below, equal to or above zero as `a` sorts before, with or after `b` in a sorted combo box: by
+// the user's locale, ignoring case.
+int CompareText(const std::string& a, const std::string& b);
 
 // The shell's folders that the address bar may name instead of a path, with their shell ids.
 enum class SpecialFolderId { Documents = 5, Desktop = 16 };

@@ -281,8 +281,6 @@ private:
 };
 
 void Beep();
-// Case-insensitive comparison by the user's locale; 0 means equal.
-int AnsiCompareText(const std::string& a, const std::string& b);
 
 enum class MessageIcon { None, Information };
 // A modal box with one OK button, owned by `owner` (none: no owner); returns once dismissed.

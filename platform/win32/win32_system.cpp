@@ -241,6 +241,15 @@ std::string CommandLine() {
     return win32::Utf8(::GetCommandLineW()).value_or(std::string());
 }
 
+int CompareText(const std::string& a, const std::string& b) {
+    const std::wstring wideA = win32::Wide(a);
+    const std::wstring wideB = win32::Wide(b);
+    const int result = ::CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, wideA.data(),
+                                        static_cast<int>(wideA.size()), wideB.data(), static_cast<int>(wideB.size()));
+    if (result == 0) return a.compare(b);  // only for arguments CompareStringW rejects
+    return result - CSTR_EQUAL;
+}
+
 bool ToAnsiCodePage(const std::string& utf8, std::string* ansi) {
     const std::wstring wide = win32::Wide(utf8);
     return (!wide.empty() || utf8.empty()) && ToCodePage(wide, ansi);

@@ -764,12 +764,3 @@ void ui::Application::ShowException(const std::exception& error) {
 void ui::Beep() {
     ::MessageBeep(MB_OK);
 }
-
-int ui::AnsiCompareText(const std::string& a, const std::string& b) {
-    const std::wstring wideA = win32::Wide(a);
-    const std::wstring wideB = win32::Wide(b);
-    const int result = ::CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, wideA.data(),
-                                        static_cast<int>(wideA.size()), wideB.data(), static_cast<int>(wideB.size()));
-    if (result == 0) return a.compare(b);  // only for arguments CompareStringW rejects
-    return result - CSTR_EQUAL;
-}

@@ -327,7 +327,7 @@ void TForm1::btnHistoryAddClick() {
     const std::optional<std::string> text = ComboBox1.Text();
     if (text && text->empty()) return;
     for (int index = 0; text && index < ComboBox1.ItemCount(); ++index) {
-        if (ui::AnsiCompareText(ComboBox1.Item(index), *text) == 0) return;
+        if (sys::CompareText(ComboBox1.Item(index), *text) == 0) return;
     }
     if (const char* problem = text ? HistoryEntryProblem(*text) : NotUnicodeMessage) {
         ShowError(problem);
@@ -341,7 +341,7 @@ void TForm1::btnHistoryRemoveClick() {
     const std::string text = ComboBox1.Text().value_or(std::string());
     for (int index = 0; index < ComboBox1.ItemCount(); ++index) {
         const std::string item = ComboBox1.Item(index);
-        if (ui::AnsiCompareText(item, text) != 0) continue;
+        if (sys::CompareText(item, text) != 0) continue;
         ComboBox1.DeleteItem(index);
         SaveOptions(OptionsChange::RemoveEntry, item);
         break;

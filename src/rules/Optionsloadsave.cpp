@@ -184,6 +184,9 @@ void ApplyChange(OptionsChange change, const std::string& entry, StoredOptions& 
             if (found != history.end()) history.erase(found);
             break;
     }
+    // In the order the sorted history list shows, so that the file holds what the list would give.
+    std::stable_sort(history.begin(), history.end(),
+                     [](const std::string& a, const std::string& b) { return sys::CompareText(a, b) < 0; });
 }
 
 }  // namespace

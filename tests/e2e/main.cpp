@@ -652,7 +652,7 @@ std::vector<Scenario> AllScenarios() {
         {"file-too-large", {.options = huge}, {ExpectShown(ErrorBox, "QuilletOptions.dat is larger than 1 MB"),
             Click(ErrorBox, "OK"), Type("x"), Click(Main, "+"), ExpectShown(ErrorBox, NotShown), ExpectFile(huge)}},
         {"file-changed-by-another-copy", {}, {PutFile("Program\\QuilletOptions.dat", Stored(1, 1, 1, "fromB\r\r\n")),
-            Type("fromA"), Click(Main, "+"), ExpectFile(Stored(1, 1, 1, "fromB\r\r\nfromA\r\r\n"))}},
+            Type("fromA"), Click(Main, "+"), ExpectFile(Stored(1, 1, 1, "fromA\r\r\nfromB\r\r\n"))}},
         // The dialog follows the moved main window; Discard keeps Enter creating, Apply makes it close.
         {"options", {}, {Move(Main, 300, 400), ExpectWindow(Main, At::Screen, {300, 400}), Click(Main, "Options"),
             ExpectWindow(OptionsDialog, At::Screen, {310, 410}),

@@ -99,6 +99,11 @@ ExclusiveUse::~ExclusiveUse() = default;
 
 void Sleep(unsigned) {}
 
+// ASCII letters in either case sort together, as in a sorted combo box.
+int CompareText(const std::string& a, const std::string& b) {
+    return fake::Key(a).compare(fake::Key(b));
+}
+
 std::string ErrorText(Error error) {
     return "Windows error " + std::to_string(error) + ".";
 }

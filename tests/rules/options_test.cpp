@@ -100,13 +100,24 @@ TEST(OptionsFile, ASaveAppliesOnlyItsOwnChangeToWhatTheFileHoldsNow) {
     SaveOptions(OptionsChange::AddEntry, "  ");
     SaveOptions(OptionsChange::AddEntry, "fromB");
     SaveOptions(OptionsChange::RemoveEntry, "fromB");
-    EXPECT_EQ(FileBytes(), stored + "Caf\xE9\r\r\nfromB\r\r\n  \r\r\n" + HistoryEnd);
+    EXPECT_EQ(FileBytes(), stored + "  \r\r\nCaf\xE9\r\r\nfromB\r\r\n" + HistoryEnd);
     SaveOptions(OptionsChange::Settings);
     EXPECT_EQ(FileBytes(),
               "AUTOBRACKETS:0\r\nENTERKEYACTION:-3\r\nEXPLORERMISSINGPROMPT:0\r\nHISTORY:\r\n"
-              "Caf\xE9\r\r\nfromB\r\r\n  \r\r\n" +
+              "  \r\r\nCaf\xE9\r\r\nfromB\r\r\n" +
                   HistoryEnd);
     EXPECT_EQ(ShownErrors(), Texts{});
+}
+
+// The history is written in the order the sorted list shows it, whatever order the entries came in.
+TEST(OptionsFile, KeepsTheHistoryInTheListsOrder) {
+    Start(std::nullopt);
+    for (const char* entry : {"alpha", "Beta", "Aardvark<x>", "beta"}) SaveOptions(OptionsChange::AddEntry, entry);
+    SaveOptions(OptionsChange::RemoveEntry, "alpha");
+    EXPECT_EQ(FileBytes(),
+              "AUTOBRACKETS:1\r\nENTERKEYACTION:1\r\nEXPLORERMISSINGPROMPT:0\r\nHISTORY:\r\n"
+              "Aardvark<x>\r\r\nBeta\r\r\nbeta\r\r\n" +
+                  HistoryEnd);
 }
 
 // Another copy holds the file, the file went unreadable since the start, or the write broke off:
