@@ -206,6 +206,7 @@ ExclusiveUse::ExclusiveUse(const char* path) {
                                           FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
         if (lock != INVALID_HANDLE_VALUE) {
             handle_ = reinterpret_cast<std::intptr_t>(lock);
+            error_ = kSuccess;  // taken at a later try: what the earlier ones met no longer counts
             return;
         }
         error_ = LastError();
@@ -216,7 +217,7 @@ ExclusiveUse::ExclusiveUse(const char* path) {
 }
 
 ExclusiveUse::~ExclusiveUse() {
-    if (error_ == kSuccess) ::CloseHandle(reinterpret_cast<HANDLE>(handle_));
+    if (handle_ != 0) ::CloseHandle(reinterpret_cast<HANDLE>(handle_));
 }
 
 void Sleep(unsigned milliseconds) {

@@ -17,6 +17,8 @@ constexpr char CtrlZ = '\x1A';
 constexpr std::size_t MaxOptionsFileSize = 1 << 20;
 constexpr int ReadAttempts = 10;
 constexpr unsigned ReadRetryMs = 100;
+constexpr int ReplaceAttempts = 10;
+constexpr unsigned ReplaceRetryMs = 100;
 
 constexpr const char* SaveFailedMessage = "For some reason your option settings could not be saved.";
 constexpr const char* UnreadableMessage =
@@ -172,6 +174,16 @@ sys::Error ReadOptionsFile(std::string* bytes) {
     }
 }
 
+// An antivirus or the indexer may hold the fresh file for a moment.
+sys::Error ReplaceOptionsFile(const std::string& bytes) {
+    for (int attempt = 1;; ++attempt) {
+        const sys::Error error = sys::ReplaceFileContents(OptionsFileName().c_str(), bytes);
+        const bool held = error == sys::kErrorAccessDenied || error == sys::kErrorSharingViolation;
+        if (!held || attempt == ReplaceAttempts) return error;
+        sys::Sleep(ReplaceRetryMs);
+    }
+}
+
 void ApplyChange(OptionsChange change, const std::string& entry, StoredOptions& stored) {
     std::vector<std::string>& history = stored.history;
     const auto found = std::find(history.begin(), history.end(), entry);
@@ -187,6 +199,20 @@ void ApplyChange(OptionsChange change, const std::string& entry, StoredOptions& 
     // In the order the sorted history list shows, so that the file holds what the list would give.
     std::stable_sort(history.begin(), history.end(),
                      [](const std::string& a, const std::string& b) { return sys::CompareText(a, b) < 0; });
+}
+
+// One save under the lock: this change applied to what the file holds now.
+sys::Error SaveChange(OptionsChange change, const std::string& entry) {
+    const sys::ExclusiveUse exclusive(OptionsFileName().c_str());
+    if (exclusive.error() != sys::kSuccess) return exclusive.error();
+    std::string bytes;
+    const sys::Error readError = ReadOptionsFile(&bytes);
+    // What cannot be read is never overwritten.
+    if (readError != sys::kSuccess && !IsNotThere(readError)) return readError;
+    StoredOptions stored{OptionSettings, {}};
+    ReadOptionsBytes(bytes, stored);
+    ApplyChange(change, entry, stored);
+    return ReplaceOptionsFile(OptionsFileBytes(stored));
 }
 
 }  // namespace
@@ -234,18 +260,6 @@ std::vector<std::string> LoadOptions() {
 
 void SaveOptions(OptionsChange change, const std::string& entry) {
     if (SavingDisabled) return;  // the user was told at start-up
-    const sys::ExclusiveUse exclusive(OptionsFileName().c_str());
-    std::string bytes;
-    const sys::Error readError = exclusive.error() != sys::kSuccess ? exclusive.error() : ReadOptionsFile(&bytes);
-    // What cannot be read is never overwritten.
-    if (readError != sys::kSuccess && !IsNotThere(readError)) {
-        ShowError(SaveFailedMessage, readError);
-        return;
-    }
-    StoredOptions stored{OptionSettings, {}};
-    ReadOptionsBytes(bytes, stored);
-    ApplyChange(change, entry, stored);
-    if (const sys::Error error = sys::ReplaceFileContents(OptionsFileName().c_str(), OptionsFileBytes(stored))) {
-        ShowError(SaveFailedMessage, error);
-    }
+    // Said only once the lock is let go: another copy's save must not wait on this box.
+    if (const sys::Error error = SaveChange(change, entry)) ShowError(SaveFailedMessage, error);
 }

@@ -15,6 +15,7 @@ std::vector<sys::Error>& ShownReasons() {
 void ShowError(const char* text, sys::Error reason) {
     ShownErrors().emplace_back(text);
     ShownReasons().push_back(reason);
+    if (fake::TheVolume().locked) fake::TheVolume().lockedWhileShowing = true;
 }
 
 namespace fake {
@@ -90,12 +91,18 @@ Error ReadWholeFile(const char* path, std::size_t limit, std::string* bytes) {
 }
 
 Error ReplaceFileContents(const char* path, const std::string& bytes) {
-    if (fake::TheVolume().replaceFault == kSuccess) fake::AddFile(path, bytes);
-    return fake::TheVolume().replaceFault;
+    fake::Volume& volume = fake::TheVolume();
+    if (volume.replaceFault != kSuccess && volume.replaceCalls++ < volume.replaceFaults) return volume.replaceFault;
+    fake::AddFile(path, bytes);
+    return kSuccess;
 }
 
-ExclusiveUse::ExclusiveUse(const char*) : error_(fake::TheVolume().exclusiveUseFault) {}
-ExclusiveUse::~ExclusiveUse() = default;
+ExclusiveUse::ExclusiveUse(const char*) : error_(fake::TheVolume().exclusiveUseFault) {
+    fake::TheVolume().locked = error_ == kSuccess;
+}
+ExclusiveUse::~ExclusiveUse() {
+    fake::TheVolume().locked = false;
+}
 
 void Sleep(unsigned) {}
 

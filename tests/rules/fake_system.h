@@ -25,8 +25,12 @@ struct Volume {
     std::map<std::string, sys::Error> createFaults;  // CreateFolder of exactly this path fails so
     sys::Error readFault = sys::kSuccess;            // every ReadWholeFile fails so
     sys::Error replaceFault = sys::kSuccess;         // ReplaceFileContents breaks off: the file stays as it was
-    sys::Error exclusiveUseFault = sys::kSuccess;    // another copy holds the options file
-    std::vector<std::string> createCalls;            // every path CreateFolder was given, in order
+    int replaceFaults = 1000;                        // ... that many times; then it succeeds
+    int replaceCalls = 0;
+    sys::Error exclusiveUseFault = sys::kSuccess;  // another copy holds the options file
+    bool locked = false;                           // this copy holds it now
+    bool lockedWhileShowing = false;               // a message was shown while this copy held it
+    std::vector<std::string> createCalls;          // every path CreateFolder was given, in order
     std::uint64_t foldersMade = 0;
 };
 

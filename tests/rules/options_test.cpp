@@ -109,6 +109,24 @@ TEST(OptionsFile, ASaveAppliesOnlyItsOwnChangeToWhatTheFileHoldsNow) {
     EXPECT_EQ(ShownErrors(), Texts{});
 }
 
+// An antivirus or the indexer holding the fresh file for a moment does not lose the change: the
+// replace is tried again for about a second, on those errors only.
+TEST(OptionsFile, AReplaceHeldForAMomentIsTriedAgain) {
+    // The error, how many times it comes, whether the save then succeeds, and the tries made.
+    for (const auto& [fault, times, saved, tries] :
+         std::vector<std::tuple<sys::Error, int, bool, int>>{{sys::kErrorSharingViolation, 3, true, 4},
+                                                             {sys::kErrorAccessDenied, 9, true, 10},
+                                                             {sys::kErrorAccessDenied, 10, false, 10},
+                                                             {sys::kErrorPathNotFound, 1, false, 1}}) {
+        Start("HISTORY:\nkept\n");
+        fake::TheVolume().replaceFault = fault;
+        fake::TheVolume().replaceFaults = times;
+        SaveOptions(OptionsChange::AddEntry, "a");
+        EXPECT_EQ(ShownErrors().empty(), saved) << fault << " x" << times;
+        EXPECT_EQ(fake::TheVolume().replaceCalls, tries) << fault << " x" << times;
+    }
+}
+
 // The history is written in the order the sorted list shows it, whatever order the entries came in.
 TEST(OptionsFile, KeepsTheHistoryInTheListsOrder) {
     Start(std::nullopt);
@@ -131,6 +149,7 @@ TEST(OptionsFile, AFailedSaveSaysSoOnceAndKeepsTheFile) {
         SaveOptions(OptionsChange::RemoveEntry, "kept");
         EXPECT_EQ(ShownErrors(), Texts(2, SaveFailed));
         EXPECT_EQ(ShownReasons(), std::vector<sys::Error>(2, sys::kErrorAccessDenied));
+        EXPECT_FALSE(fake::TheVolume().lockedWhileShowing);  // no other copy waits on the box
         EXPECT_EQ(FileBytes(), "HISTORY:\nkept\n");
     }
 }

@@ -1,8 +1,9 @@
 // The engine on the real volume, where the volume in memory only imitates Windows: case beyond
-// ASCII, hidden and system folders and files in the way, and the removal of a folder only while it
-// is empty. The end-to-end tests make Unicode and device names with the real program. Under Wine
-// when cross-built; it works in a temporary folder of its own and removes it. A plain program: it
-// prints a line per failed check and returns their count.
+// ASCII, hidden and system folders and files in the way, the removal of a folder only while it
+// is empty, and the options file's lock held by another copy for a moment. The end-to-end tests
+// make Unicode and device names with the real program. Under Wine when cross-built; it works in
+// a temporary folder of its own and removes it. A plain program: it prints a line per failed
+// check and returns their count.
 #include <windows.h>
 
 #include <algorithm>
@@ -43,6 +44,11 @@ Texts FoldersBelow(const fs::path& root) {
     return folders;
 }
 
+// Lets go of a held file from a pool thread, while the test waits for it.
+VOID CALLBACK LetGo(void* file, BOOLEAN) {
+    ::CloseHandle(file);
+}
+
 }  // namespace
 
 int main() {
@@ -76,6 +82,22 @@ int main() {
               "because something else has taken its place.",
           "the undo's report");
     Check(FoldersBelow(root) == Texts{"H", "\xC3\x89", "\xC3\x89\\x"} && fs::exists(root / "H/x"), "H\\x stays a file");
+
+    // Another copy holds the options file's lock for a moment: the lock is taken at a later try,
+    // as if the earlier ones had not failed, and let go again.
+    const fs::path lock = root / "QuilletOptions.dat.lock";
+    const HANDLE held = ::CreateFileW(lock.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    HANDLE timer = nullptr;
+    Check(held != INVALID_HANDLE_VALUE &&
+              ::CreateTimerQueueTimer(&timer, nullptr, LetGo, held, 300, 0, WT_EXECUTEONLYONCE),
+          "another copy holds the lock");
+    {
+        const sys::ExclusiveUse exclusive(
+            reinterpret_cast<const char*>((root / "QuilletOptions.dat").u8string().c_str()));
+        Check(exclusive.error() == ERROR_SUCCESS, "a lock let go meanwhile is taken");
+    }
+    Check(!fs::exists(lock), "and let go in turn");
 
     ReleaseBuffers();
     fs::remove_all(root);
