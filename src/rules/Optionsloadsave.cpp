@@ -184,11 +184,25 @@ sys::Error ReplaceOptionsFile(const std::string& bytes) {
     }
 }
 
+// The settings as this copy last read or saved them: only what differs from these was changed
+// here, and only that may replace what another copy saved meanwhile.
+OptionSettingsRecord SettingsInForce;
+
+void ApplyChangedSettings(OptionSettingsRecord& stored) {
+    if (OptionSettings.autoBrackets != SettingsInForce.autoBrackets) stored.autoBrackets = OptionSettings.autoBrackets;
+    if (OptionSettings.enterKeyAction != SettingsInForce.enterKeyAction) {
+        stored.enterKeyAction = OptionSettings.enterKeyAction;
+    }
+    if (OptionSettings.explorerMissingPrompt != SettingsInForce.explorerMissingPrompt) {
+        stored.explorerMissingPrompt = OptionSettings.explorerMissingPrompt;
+    }
+}
+
 void ApplyChange(OptionsChange change, const std::string& entry, StoredOptions& stored) {
     std::vector<std::string>& history = stored.history;
     const auto found = std::find(history.begin(), history.end(), entry);
     switch (change) {
-        case OptionsChange::Settings: stored.settings = OptionSettings; break;
+        case OptionsChange::Settings: ApplyChangedSettings(stored.settings); break;
         case OptionsChange::AddEntry:
             if (found == history.end()) history.push_back(entry);
             break;
@@ -212,7 +226,9 @@ sys::Error SaveChange(OptionsChange change, const std::string& entry) {
     StoredOptions stored{OptionSettings, {}};
     ReadOptionsBytes(bytes, stored);
     ApplyChange(change, entry, stored);
-    return ReplaceOptionsFile(OptionsFileBytes(stored));
+    const sys::Error error = ReplaceOptionsFile(OptionsFileBytes(stored));
+    if (error == sys::kSuccess && change == OptionsChange::Settings) SettingsInForce = OptionSettings;
+    return error;
 }
 
 }  // namespace
@@ -242,11 +258,12 @@ std::vector<std::string> LoadOptions() {
     StoredOptions stored{OptionSettings, {}};
     if (error == sys::kSuccess) {
         ReadOptionsBytes(bytes, stored);
-        OptionSettings = stored.settings;
+        OptionSettings = SettingsInForce = stored.settings;
         return stored.history;
     }
     OptionSettings.autoBrackets = true;
     OptionSettings.enterKeyAction = 1;
+    SettingsInForce = OptionSettings;
     if (!IsNotThere(error)) {
         SavingDisabled = true;
         if (error == sys::kErrorFileTooLarge) {

@@ -26,7 +26,7 @@ std::vector<std::string> LoadOptions();
 // A save applies only its own change to what the file holds at that moment, so that two
 // running copies never drop each other's changes.
 enum class OptionsChange {
-    Settings,     // the three settings as OptionSettings holds them
+    Settings,     // each setting that OptionSettings holds changed since it was read or saved
     AddEntry,     // the entry, unless the file holds it already
     RemoveEntry,  // the first entry equal to it
 };

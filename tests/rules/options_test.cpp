@@ -109,6 +109,21 @@ TEST(OptionsFile, ASaveAppliesOnlyItsOwnChangeToWhatTheFileHoldsNow) {
     EXPECT_EQ(ShownErrors(), Texts{});
 }
 
+// A settings save writes only the settings changed here since they were read or last saved:
+// what another copy applied meanwhile stays.
+TEST(OptionsFile, ASettingsSaveKeepsWhatAnotherCopyApplied) {
+    const auto settingsInFile = [] { return FileBytes().substr(0, FileBytes().find("HISTORY")); };
+    Start("AUTOBRACKETS:1\nENTERKEYACTION:1\nEXPLORERMISSINGPROMPT:1\n");
+    fake::AddFile(OptionsPath, "AUTOBRACKETS:0\nENTERKEYACTION:0\nEXPLORERMISSINGPROMPT:1\n");  // another copy applied
+    OptionSettings.explorerMissingPrompt = false;
+    SaveOptions(OptionsChange::Settings);
+    EXPECT_EQ(settingsInFile(), "AUTOBRACKETS:0\r\nENTERKEYACTION:0\r\nEXPLORERMISSINGPROMPT:0\r\n");
+    fake::AddFile(OptionsPath, "AUTOBRACKETS:1\nENTERKEYACTION:0\nEXPLORERMISSINGPROMPT:1\n");  // and again
+    OptionSettings.autoBrackets = false;
+    SaveOptions(OptionsChange::Settings);
+    EXPECT_EQ(settingsInFile(), "AUTOBRACKETS:0\r\nENTERKEYACTION:0\r\nEXPLORERMISSINGPROMPT:1\r\n");
+}
+
 // An antivirus or the indexer holding the fresh file for a moment does not lose the change: the
 // replace is tried again for about a second, on those errors only.
 TEST(OptionsFile, AReplaceHeldForAMomentIsTriedAgain) {
