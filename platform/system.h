@@ -23,6 +23,7 @@ constexpr Error kErrorFileNotFound = 2;
 constexpr Error kErrorPathNotFound = 3;
 constexpr Error kErrorAccessDenied = 5;
 constexpr Error kErrorNotEnoughMemory = 8;
+constexpr Error kErrorInvalidData = 13;
 constexpr Error kErrorSharingViolation = 32;
 constexpr Error kErrorAlreadyExists = 183;
 constexpr Error kErrorFilenameTooLong = 206;

@@ -15,6 +15,7 @@
 static_assert(sys::kErrorFileNotFound == ERROR_FILE_NOT_FOUND);
 static_assert(sys::kErrorPathNotFound == ERROR_PATH_NOT_FOUND);
 static_assert(sys::kErrorAccessDenied == ERROR_ACCESS_DENIED);
+static_assert(sys::kErrorInvalidData == ERROR_INVALID_DATA);
 static_assert(sys::kErrorNotEnoughMemory == ERROR_NOT_ENOUGH_MEMORY);
 static_assert(sys::kErrorSharingViolation == ERROR_SHARING_VIOLATION);
 static_assert(sys::kErrorAlreadyExists == ERROR_ALREADY_EXISTS);

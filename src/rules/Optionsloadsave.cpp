@@ -24,6 +24,9 @@ constexpr const char* SaveFailedMessage = "For some reason your option settings 
 constexpr const char* UnreadableMessage =
     "Your options file QuilletOptions.dat could not be read, so Quillet starts with its default options and an "
     "empty history.\n\nChanges to the options and the history will not be saved until Quillet is started again.";
+constexpr const char* Utf16Message =
+    "QuilletOptions.dat is saved as Unicode (UTF-16), which Quillet does not read, so Quillet starts with its "
+    "default options and an empty history.\n\nThe file is left as it is: save it as ANSI or UTF-8 to use it again.";
 constexpr const char* TooLargeMessage =
     "QuilletOptions.dat is larger than 1 MB, far too large to be Quillet's options file, so it was not read. "
     "Quillet starts with its default options and an empty history.\n\nChanges to the options and the history "
@@ -36,7 +39,10 @@ bool SavingDisabled = false;
 struct StoredOptions {
     OptionSettingsRecord settings;
     std::vector<std::string> history;
+    bool utf8 = false;  // the file begins with UTF-8's byte-order mark, and is written back so
 };
+
+constexpr std::string_view Utf8Mark = "\xEF\xBB\xBF";
 
 enum KeyNumber { AutoBracketsKey = 1, EnterKeyActionKey = 2, ExplorerMissingPromptKey = 3, HistoryKey = 4 };
 
@@ -121,7 +127,8 @@ std::string_view LineText(std::string_view line) {
 
 // The file's bytes read over `stored`: keys replace its settings, history lines are appended.
 void ReadOptionsBytes(const std::string& bytes, StoredOptions& stored) {
-    const std::string text = TextModeRead(bytes);
+    stored.utf8 = bytes.starts_with(Utf8Mark);
+    const std::string text = TextModeRead(stored.utf8 ? bytes.substr(Utf8Mark.size()) : bytes);
     bool inHistory = false;
     for (std::size_t start = 0; start < text.size();) {
         const std::size_t lineFeed = text.find('\n', start);
@@ -133,7 +140,7 @@ void ReadOptionsBytes(const std::string& bytes, StoredOptions& stored) {
         } else if (!line.empty() && line[0] == ':') {
             inHistory = false;
         } else if (!line.empty()) {
-            stored.history.push_back(sys::FromAnsiCodePage(std::string(line)));
+            stored.history.push_back(stored.utf8 ? std::string(line) : sys::FromAnsiCodePage(std::string(line)));
         }
     }
 }
@@ -150,12 +157,12 @@ std::string OptionsFileBytes(const StoredOptions& stored) {
     std::string ansi;
     for (const std::string& entry : stored.history) {
         // Every entry came from this file or passed HistoryEntryProblem, so the code page holds it.
-        sys::ToAnsiCodePage(entry, &ansi);
-        text += ansi;
+        if (!stored.utf8) sys::ToAnsiCodePage(entry, &ansi);
+        text += stored.utf8 ? entry : ansi;
         text += "\r\n";
     }
     text += HistoryEndLine;
-    return TextModeWrite(text);
+    return (stored.utf8 ? std::string(Utf8Mark) : std::string()) + TextModeWrite(text);
 }
 
 bool IsNotThere(sys::Error error) {
@@ -166,6 +173,10 @@ bool IsNotThere(sys::Error error) {
 sys::Error ReadOptionsFile(std::string* bytes) {
     for (int attempt = 1;; ++attempt) {
         const sys::Error error = sys::ReadWholeFile(OptionsFileName().c_str(), MaxOptionsFileSize, bytes);
+        // Notepad's "Unicode" is UTF-16: read as bytes it would be empty, and then overwritten.
+        if (error == sys::kSuccess && (bytes->starts_with("\xFF\xFE") || bytes->starts_with("\xFE\xFF"))) {
+            return sys::kErrorInvalidData;
+        }
         if (error == sys::kSuccess || IsNotThere(error) || error == sys::kErrorFileTooLarge ||
             attempt == ReadAttempts) {
             return error;
@@ -268,6 +279,8 @@ std::vector<std::string> LoadOptions() {
         SavingDisabled = true;
         if (error == sys::kErrorFileTooLarge) {
             ShowError(TooLargeMessage);
+        } else if (error == sys::kErrorInvalidData) {
+            ShowError(Utf16Message);
         } else {
             ShowError(UnreadableMessage, error);
         }

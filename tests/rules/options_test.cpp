@@ -73,7 +73,16 @@ TEST(OptionsFile, AFileThatCannotBeReadIsNeverOverwritten) {
     for (const auto& [bytes, fault, message] : std::vector<std::tuple<std::optional<std::string>, sys::Error, Texts>>{
              {std::nullopt, sys::kSuccess, {}},
              {"ENTERKEYACTION:0", sys::kErrorSharingViolation, {"could not be read"}},
-             {tooLarge, sys::kSuccess, {"larger than 1 MB"}}}) {
+             {tooLarge, sys::kSuccess, {"larger than 1 MB"}},
+             // Notepad's "Unicode", in either byte order.
+             {"\xFF\xFE"
+              "E\0N\0T\0"s,
+              sys::kSuccess,
+              {"Unicode (UTF-16)"}},
+             {"\xFE\xFF"
+              "\0E\0N\0T"s,
+              sys::kSuccess,
+              {"Unicode (UTF-16)"}}}) {
         EXPECT_EQ(Start(bytes, {false, 0, false}, fault), Texts{});
         EXPECT_EQ(Current(), Settings(true, 1, false));
         EXPECT_EQ(ShownErrors().size(), message.size());
@@ -107,6 +116,21 @@ TEST(OptionsFile, ASaveAppliesOnlyItsOwnChangeToWhatTheFileHoldsNow) {
               "  \r\r\nCaf\xE9\r\r\nfromB\r\r\n" +
                   HistoryEnd);
     EXPECT_EQ(ShownErrors(), Texts{});
+}
+
+// A file that an editor saved as UTF-8 with a byte-order mark keeps its first key, its entries and
+// its encoding.
+TEST(OptionsFile, AUtf8FileWithItsMarkIsReadAndWrittenAsUtf8) {
+    EXPECT_EQ(Start("\xEF\xBB\xBF"
+                    "ENTERKEYACTION:0\nHISTORY:\nCaf\xC3\xA9 \xCE\xA9\n"),
+              Texts{"Caf\xC3\xA9 \xCE\xA9"});
+    EXPECT_EQ(Current(), Settings(true, 0, false));
+    SaveOptions(OptionsChange::AddEntry, "b");
+    EXPECT_EQ(FileBytes(),
+              "\xEF\xBB\xBF"
+              "AUTOBRACKETS:1\r\nENTERKEYACTION:0\r\nEXPLORERMISSINGPROMPT:0\r\nHISTORY:\r\n"
+              "b\r\r\nCaf\xC3\xA9 \xCE\xA9\r\r\n" +
+                  HistoryEnd);
 }
 
 // A settings save writes only the settings changed here since they were read or last saved:
