@@ -26,6 +26,13 @@ TfrmOptions::TfrmOptions()
     onShow = [this] { FormShow(); };
     btnApply.onClick = [this] { btnApplyClick(); };
     btnDiscard.onClick = [this] { btnDiscardClick(); };
+    // Esc closes the dialog as its close box does: without Apply, nothing changes.
+    for (ui::Control* control : std::initializer_list<ui::Control*>{
+             &chkAutoBrackets, &radCreateClose, &radCreate, &btnDiscard, &btnApply, &radioPrompt, &radioDesktop}) {
+        control->onKeyPress = [this](wchar_t& key) {
+            if (key == 27) Close();
+        };
+    }
     frmOptions = this;
 }
 
@@ -33,7 +40,9 @@ TfrmOptions::~TfrmOptions() {
     frmOptions = nullptr;
 }
 
+// The settings in force every time: edits abandoned with the close box, Alt+F4 or Esc are gone.
 void TfrmOptions::FormShow() {
+    ApplyOptionsToControls();
     MoveTo(Form1->Left() + OffsetFromMainWindow, Form1->Top() + OffsetFromMainWindow);
 }
 

@@ -664,6 +664,13 @@ std::vector<Scenario> AllScenarios() {
             ExpectShown(OptionsDialog, optionsChecked), Click(OptionsDialog, "Create and Close"),
             Click(OptionsDialog, "Apply"), ExpectShown(OptionsDialog, NotShown), ExpectFile(Stored(1, 0, 1)),
             Type("\bx"), Enter, ExpectTree({"x", "y"}), ExpectExit(CloseMs)}},
+        // Closed without Apply, by Alt+F4 or Esc, the dialog drops its edits and shows the settings
+        // in force when it opens again.
+        {"options-closed-without-apply", {}, {Click(Main, "Options"), Click(OptionsDialog, "Create and Close"),
+            Press(VK_F4, VK_MENU), ExpectShown(OptionsDialog, NotShown), Click(Main, "Options"),
+            ExpectShown(OptionsDialog, optionsChecked), Click(OptionsDialog, "Create and Close"), Escape,
+            ExpectShown(OptionsDialog, NotShown), Click(Main, "Options"), ExpectShown(OptionsDialog, optionsChecked),
+            Click(OptionsDialog, "Apply"), ExpectFile(Stored(1, 1, 1))}},
         {"address-bar-shows-desktop", {.barText = "Desktop"}, {Type(DesktopTop + "<a>"), Enter,
             ExpectTree({"a"}, desktop), ExpectTree({})}},
         // Taken relative to Quillet's current folder, "Reports" would be a folder.
@@ -706,6 +713,8 @@ std::vector<Scenario> AllScenarios() {
             W::radioDesktop), ExpectShown(Warning, asked),
             Click(Warning, "Create on desktop"), ExpectShown("Quillet on desktop"), Type(DesktopTop + "<a|b>"), Enter,
             ExpectTree({"a", "b"}, desktop), ExpectTree({})}},
+        {"no-address-bar-escape", {.tree = Tree::NoAddressBar}, {ExpectShown(Warning, asked), Escape,
+            ExpectExit(CloseMs)}},
         {"no-address-bar-always-desktop", {.tree = Tree::NoAddressBar},
             {Click(Warning, "Always create on desktop if no Explorer"), ExpectFile(Stored(1, 1, 0)),
             Click(Warning, "Quit"), ExpectExit(CloseMs), Restart(), ExpectShown(Warning, NotShown),
