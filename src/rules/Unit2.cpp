@@ -160,7 +160,7 @@ bool CreateFromText(const std::string& text) {
     NormaliseSpec();
     if (!CheckSpecSyntax()) return false;
     if (!ParseSpec()) return false;
-    const bool created = CheckFolderNames() && CreateFolderTree();
+    const bool created = CheckFolderNames() && CheckFolderPaths() && CreateFolderTree();
     FreeSpecNodes();
     return created;
 }
@@ -282,6 +282,26 @@ bool CheckFolderNames() {
             ShowFormattedError("\"%s\" is not a legal folder name.", name);
             return false;
         }
+    }
+    return true;
+}
+
+bool CheckFolderPaths() {
+    std::size_t target = Utf16Length(TargetPath.get());
+    if (target > 0 && TargetPath[std::strlen(TargetPath.get()) - 1] == '\\') --target;
+    // The lengths of the paths the next folder goes below, the target's first.
+    std::vector<std::size_t> parents{target};
+    for (const SpecNode* node = SpecList.get(); node != nullptr && node->name != nullptr; node = node->next.get()) {
+        const std::size_t length = parents.back() + 1 + Utf16Length(node->name);
+        if (length > MaxFolderPathLength) {
+            ShowFormattedError(
+                "The path of \"%s\" would be %lu characters long, longer than the %lu that Windows "
+                "allows for a folder.",
+                node->name, static_cast<unsigned long>(length), static_cast<unsigned long>(MaxFolderPathLength));
+            return false;
+        }
+        if (node->levelChange == -1) parents.push_back(length);
+        for (std::int32_t climb = 0; climb < node->levelChange && parents.size() > 1; ++climb) parents.pop_back();
     }
     return true;
 }

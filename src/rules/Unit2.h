@@ -18,6 +18,9 @@ struct SpecNode {
 extern std::unique_ptr<SpecNode> SpecList;
 
 constexpr std::size_t MaxFolderNameLength = 215;
+// The longest folder path Windows makes, in UTF-16 units: MAX_PATH less its NUL and room for an
+// 8.3 name, on Windows 7 and on later Windows unless long paths are enabled for the program.
+constexpr std::size_t MaxFolderPathLength = 247;
 
 // The folders the last create command that made any made itself (not those it passed over),
 // in the order it made them, as full paths, for as long as Quillet runs.
@@ -45,6 +48,9 @@ void FreeSpecNodes();
 // Releases the shared buffers and any parsed specification; each only once.
 void ReleaseBuffers();
 bool CheckFolderNames();
+// Whether every folder's full path stays within MaxFolderPathLength; otherwise the first that
+// would not has been named, before anything is made.
+bool CheckFolderPaths();
 bool CreateFolderTree();
 void AppendPathPart(char* path, const char* name);
 void StripLastPathPart(char* path);

@@ -111,22 +111,32 @@ TEST(Engine, RefusesNamesWindowsWouldNotMakeAsTyped) {
 // passed over. The first that cannot be made stops the command: it is named, Windows' reason kept.
 TEST(Engine, MakesEachFolderInTypedOrderUntilOneCannotBeMade) {
     const std::string stopped = "A problem occurred during creation of: ", more = "\nAborting further folder creation.";
-    const std::string fits(178, 'f'), tooLong(179, 't');  // WorkPath holds 780 characters of UTF-8 beyond the target
-    const std::string deep = std::regex_replace(std::string(10, '<'), std::regex("<"), N215 + "<");
-    Texts deepCalls = {N215, N215, N215, N215, N215, N215, N215, N215, N215, N215, fits};  // each below the last
-    for (int level = 1; level <= 10; ++level) deepCalls[level] = deepCalls[level - 1] + "\\" + deepCalls[level];
     // clang-format off
     Check({{.text = "  a  <  b  c  |  d >|  e  ", .calls = {"a", "a\\b  c", "a\\d", "e"}},
            {.text = "x<y>", .calls = {"x", "x\\y"}, .target = "C:\\"},
            {.text = "a<b>", .calls = {"a", "a\\b"}, .arrange = [] { fake::AddFolder("C:\\DATA\\A"); }},
-           {.text = deep + fits + std::string(10, '>'), .calls = deepCalls},
            {.text = "a<b>", .calls = {"a"}, .message = stopped + "a" + more, .error = sys::kErrorAlreadyExists,
             .arrange = [] { fake::AddFile("C:\\Data\\a"); }},
            {.text = "a<%s%n|c>|d", .calls = {"a", "a\\%s%n"}, .message = stopped + "%s%n" + more,
             .error = sys::kErrorSharingViolation,
-            .arrange = [] { fake::TheVolume().createFaults["C:\\Data\\a\\%s%n"] = sys::kErrorSharingViolation; }},
-           {.text = deep + tooLong + std::string(10, '>'), .calls = Texts(deepCalls.begin(), deepCalls.end() - 1),
-            .message = stopped + tooLong + more, .error = sys::kErrorFilenameTooLong}});
+            .arrange = [] { fake::TheVolume().createFaults["C:\\Data\\a\\%s%n"] = sys::kErrorSharingViolation; }}});
+    // clang-format on
+}
+
+// Windows makes no folder whose path passes 247 UTF-16 units: every path is measured before the
+// first folder is made, from the target (its trailing backslash aside), at the folder's level.
+TEST(Engine, RefusesAPathLongerThanWindowsMakes) {
+    const std::string x23(23, 'x'), y24(24, 'y'), z28(28, 'z'), grin12 = Grin107.substr(0, 12 * 4);
+    const auto tooLong = [](const std::string& name, int length) {
+        return "The path of \"" + name + "\" would be " + std::to_string(length) +
+               " characters long, longer than the 247 that Windows allows for a folder.";
+    };
+    // clang-format off
+    Check({{.text = N215 + "<" + x23 + ">|" + N215, .calls = {N215, N215 + "\\" + x23, N215}},
+           {.text = N215 + "<" + x23 + "|" + y24 + ">", .message = tooLong(y24, 248)},
+           {.text = N215 + "<" + z28 + ">", .calls = {N215, N215 + "\\" + z28}, .target = "C:\\"},
+           {.text = N215 + "<" + grin12 + ">", .message = tooLong(grin12, 247 + 1)},
+           {.text = N215 + "<" + grin12.substr(4) + "x>", .calls = {N215, N215 + "\\" + grin12.substr(4) + "x"}}});
     // clang-format on
 }
 
