@@ -98,6 +98,7 @@ bool SpecialFolderPath(SpecialFolderId id, std::string* path);
 
 // Opens a document or a web address in the program the user has chosen for it.
 Error OpenDocument(const char* fileOrAddress);
+bool FileExists(const char* path);  // a file, not a folder
 
 // A text value under HKEY_CURRENT_USER; "" names the key's default value.
 Error SetRegistryText(const char* key, const char* name, const char* value);

@@ -287,6 +287,17 @@ bool SpecialFolderPath(SpecialFolderId id, std::string* path) {
 }
 
 Error OpenDocument(const char* fileOrAddress) {
+    // ShellExecute wants COM on the calling thread, apartment-threaded: some handlers fail
+    // without it. Done once, when first needed, so that a start loads no ole32; it stays.
+    [[maybe_unused]] static const bool comReady = [] {
+        using Initialize = HRESULT(WINAPI*)(LPVOID, DWORD);
+        const HMODULE ole32 = ::LoadLibraryW(L"ole32.dll");
+        const auto initialize =
+            ole32 ? reinterpret_cast<Initialize>(reinterpret_cast<void*>(::GetProcAddress(ole32, "CoInitializeEx")))
+                  : nullptr;
+        return initialize != nullptr &&
+               SUCCEEDED(initialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
+    }();
     using Function = HINSTANCE(WINAPI*)(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT);
     const auto execute = Shell32Function<Function>("ShellExecuteW");
     if (execute == nullptr) return LastError();
@@ -294,6 +305,11 @@ Error OpenDocument(const char* fileOrAddress) {
     const auto result = reinterpret_cast<INT_PTR>(
         execute(nullptr, L"open", win32::Wide(fileOrAddress).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
     return result > 32 ? kSuccess : static_cast<Error>(result == 0 ? ERROR_NOT_ENOUGH_MEMORY : result);
+}
+
+bool FileExists(const char* path) {
+    const DWORD attributes = ::GetFileAttributesW(win32::Wide(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 Error SetRegistryText(const char* key, const char* name, const char* value) {

@@ -45,6 +45,12 @@ constexpr const char* NotListedMessage =
 constexpr const char* PathTooLongMessage =
     "The path of the folder that the Explorer window shows is too long for Quillet, so no folders were created:\n\n%s";
 
+constexpr const char* HelpMissingMessage =
+    "The help page was not found where Quillet looked for it:\n\n%s\n\nIt comes in Quillet's package, beside "
+    "Quillet.exe.";
+
+constexpr const char* HelpNotOpenedMessage = "Windows could not open the help page.";
+
 constexpr const char* NotUnicodeMessage =
     "The folder specification holds a character that is not valid Unicode (a lone surrogate), so it was not used.";
 
@@ -313,7 +319,11 @@ void TForm1::btnCreateQuitClick() {
 void TForm1::btnHelpClick() {
     SetFocusedControl(ComboBox1);
     const std::string helpPage = ProgramFolder() + "Help_Quillet.htm";
-    sys::OpenDocument(helpPage.c_str());
+    if (!sys::FileExists(helpPage.c_str())) {
+        ShowFormattedError(HelpMissingMessage, helpPage.c_str());
+    } else if (const sys::Error error = sys::OpenDocument(helpPage.c_str())) {
+        ShowError(HelpNotOpenedMessage, error);
+    }
     SetActiveControl(ComboBox1);
 }
 
@@ -350,7 +360,9 @@ void TForm1::btnHistoryRemoveClick() {
 }
 
 void TForm1::lblSiteLinkClick() {
-    sys::OpenDocument(Form1Layout::SiteAddress);
+    if (const sys::Error error = sys::OpenDocument(Form1Layout::SiteAddress)) {
+        ShowError("Windows could not open Quillet's web page.", error);
+    }
     SetActiveControl(ComboBox1);
 }
 

@@ -671,6 +671,9 @@ std::vector<Scenario> AllScenarios() {
             ExpectShown(OptionsDialog, optionsChecked), Click(OptionsDialog, "Create and Close"), Escape,
             ExpectShown(OptionsDialog, NotShown), Click(Main, "Options"), ExpectShown(OptionsDialog, optionsChecked),
             Click(OptionsDialog, "Apply"), ExpectFile(Stored(1, 1, 1))}},
+        {"help-page-missing", {}, {Act("remove the help page", [](Scene& scene) {
+                return fs::remove(scene.programFolder / L"Help_Quillet.htm");
+            }), Click(Main, "?"), ExpectShown(ErrorBox, "The help page was not found where Quillet looked for it:")}},
         {"address-bar-shows-desktop", {.barText = "Desktop"}, {Type(DesktopTop + "<a>"), Enter,
             ExpectTree({"a"}, desktop), ExpectTree({})}},
         // Taken relative to Quillet's current folder, "Reports" would be a folder.
