@@ -96,6 +96,11 @@ enum class SpecialFolderId { Documents = 5, Desktop = 16 };
 // Its path, without creating it; false when the shell cannot say where it is.
 bool SpecialFolderPath(SpecialFolderId id, std::string* path);
 
+// From here on, a library loaded by name comes from System32 (or from the side-by-side store its
+// manifest names), never from the program's folder, where a download may have left one of that
+// name. Windows 7 needs KB2533623 for this; without it nothing changes.
+void LoadLibrariesFromSystemOnly();
+
 // Opens a document or a web address in the program the user has chosen for it.
 Error OpenDocument(const char* fileOrAddress);
 bool FileExists(const char* path);  // a file, not a folder

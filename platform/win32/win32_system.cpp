@@ -286,6 +286,13 @@ bool SpecialFolderPath(SpecialFolderId id, std::string* path) {
     return !path->empty();
 }
 
+void LoadLibrariesFromSystemOnly() {
+    using Function = BOOL(WINAPI*)(DWORD);
+    const auto restrict = reinterpret_cast<Function>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
+    if (restrict != nullptr) restrict(LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
 Error OpenDocument(const char* fileOrAddress) {
     // ShellExecute wants COM on the calling thread, apartment-threaded: some handlers fail
     // without it. Done once, when first needed, so that a start loads no ole32; it stays.

@@ -59,6 +59,7 @@ void RunWindows(ui::Application& application) {
 int RunQuillet() {
     // First of all, before any window of ours exists: the window the user launched us from.
     TargetState.explorerWindow = ui::ForegroundWindow();
+    sys::LoadLibrariesFromSystemOnly();
     const StartRequest request = ReadCommandLine(sys::CommandLine(), sys::ProgramPath());
     switch (request.action) {
         case StartAction::Register: return Register();
