@@ -15,14 +15,22 @@ win::WindowHandle ui::FindChildWindow(win::WindowHandle parent, const char* clas
     return win32::ToHandle(::FindWindowExW(win32::ToHwnd(parent), nullptr, win32::Wide(className).c_str(), nullptr));
 }
 
+// The whole text, whatever its length: first its length, then the text, each within what is
+// left of the time.
 bool ui::ReadWindowText(win::WindowHandle window, unsigned timeoutMs, std::string* text) {
-    wchar_t buffer[MAX_PATH] = L"";
-    DWORD_PTR copied = 0;
-    if (!::SendMessageTimeoutW(win32::ToHwnd(window), WM_GETTEXT, MAX_PATH, reinterpret_cast<LPARAM>(buffer),
-                               SMTO_ABORTIFHUNG | SMTO_BLOCK, timeoutMs, &copied)) {
-        return false;
-    }
-    *text = win32::Utf8(std::wstring_view(buffer, std::min<DWORD_PTR>(copied, MAX_PATH - 1))).value_or(std::string());
+    const DWORD start = ::GetTickCount();
+    const auto ask = [&](UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR* answer) {
+        const DWORD spent = ::GetTickCount() - start;
+        const UINT left = spent < timeoutMs ? timeoutMs - spent : 1;
+        return ::SendMessageTimeoutW(win32::ToHwnd(window), message, wParam, lParam, SMTO_ABORTIFHUNG | SMTO_BLOCK,
+                                     left, answer) != 0;
+    };
+    DWORD_PTR length = 0, copied = 0;
+    if (!ask(WM_GETTEXTLENGTH, 0, 0, &length)) return false;
+    std::wstring buffer(length + 1, L'\0');
+    if (!ask(WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()), &copied)) return false;
+    buffer.resize(std::min<DWORD_PTR>(copied, length));
+    *text = win32::Utf8(buffer).value_or(std::string());
     return true;
 }
 

@@ -42,9 +42,6 @@ constexpr const char* StartFolderGoneMessage =
 constexpr const char* NotListedMessage =
     "Windows no longer lists the Explorer window Quillet was started over, so no folders were created.";
 
-constexpr const char* PathTooLongMessage =
-    "The path of the folder that the Explorer window shows is too long for Quillet, so no folders were created:\n\n%s";
-
 constexpr const char* HelpMissingMessage =
     "The help page was not found where Quillet looked for it:\n\n%s\n\nIt comes in Quillet's package, beside "
     "Quillet.exe.";
@@ -71,18 +68,21 @@ private:
     bool wasEnabled_;
 };
 
-bool SetTargetPath(const std::string& path) {
-    if (path.size() >= TargetPathSize) return false;
+// A path of any length: the engine refuses whatever would pass Windows' path limit.
+void SetTargetPath(const std::string& path) {
+    if (path.size() >= TargetPathSize) TargetPath.reset(new char[path.size() + 1]);
     std::memcpy(TargetPath.get(), path.c_str(), path.size() + 1);
-    return true;
 }
 
 // The shell may be unable to say where a special folder is; never go on with an empty path.
 bool ReadSpecialFolder(const char* name, sys::SpecialFolderId id) {
     std::string path;
-    if (sys::SpecialFolderPath(id, &path) && SetTargetPath(path)) return true;
-    ShowFormattedError("Windows could not tell where your %s folder is, so no folders were created.", name);
-    return false;
+    if (!sys::SpecialFolderPath(id, &path)) {
+        ShowFormattedError("Windows could not tell where your %s folder is, so no folders were created.", name);
+        return false;
+    }
+    SetTargetPath(path);
+    return true;
 }
 
 // The text of the address bar, which must name a folder by its full path: any other text
@@ -96,18 +96,24 @@ bool ReadAddressBar() {
     if (const SpecialFolder* special = FindSpecialFolder(path.c_str())) {
         return ReadSpecialFolder(special->name, special->id);
     }
-    if (IsFullPath(path.c_str()) && sys::IsFolder(path.c_str()) && SetTargetPath(path)) return true;
-    ShowError(NotAFolderMessage);
-    return false;
+    if (!IsFullPath(path.c_str()) || !sys::IsFolder(path.c_str())) {
+        ShowError(NotAFolderMessage);
+        return false;
+    }
+    SetTargetPath(path);
+    return true;
 }
 
 // The folder Quillet was started for, where no address bar names one: checked afresh at every
 // command, as the address bar is read afresh.
 bool UseStartFolder() {
     const std::string& folder = TargetState.startArgument;
-    if (sys::IsFolder(folder.c_str()) && SetTargetPath(folder)) return true;
-    ShowFormattedError(StartFolderGoneMessage, folder.c_str());
-    return false;
+    if (!sys::IsFolder(folder.c_str())) {
+        ShowFormattedError(StartFolderGoneMessage, folder.c_str());
+        return false;
+    }
+    SetTargetPath(folder);
+    return true;
 }
 
 // The tab in front in a window with tabs (Windows 11), or null.
@@ -140,9 +146,8 @@ bool ReadShellFolder() {
         ShowError(NotAFolderMessage);
         return false;
     }
-    if (SetTargetPath(folder)) return true;
-    ShowFormattedError(PathTooLongMessage, view->path.c_str());
-    return false;
+    SetTargetPath(folder);
+    return true;
 }
 
 // The first tick's check of the argument: a text that names no folder is said once, then

@@ -691,6 +691,16 @@ std::vector<Scenario> AllScenarios() {
             }), Type("x"), Enter,
             ExpectShown(ErrorBox, "Windows says that the path shown in the address bar does not exist"),
             ExpectTree({"Program"}, ".")}},
+        // The whole address bar is read, however long: below a folder whose path has 259
+        // characters, the folders are refused for their length, not made in that folder.
+        {"address-bar-longer-than-259", {}, {Act("show a folder below one of 259 characters", [](Scene& scene) {
+                const fs::path folder = scene.root / std::wstring(259 - scene.root.wstring().size() - 1, L'p');
+                std::error_code error;
+                fs::create_directories(folder / L"sub", error);
+                const std::wstring shown = (folder / L"sub").wstring();
+                return !error && SendMessageW(FindChild(scene.standIn.get(), "Edit", nullptr), WM_SETTEXT, 0,
+                                              reinterpret_cast<LPARAM>(shown.c_str()));
+            }), Type("x"), Enter, ExpectShown(ErrorBox, "The path of \"x\" would be 265 characters long")}},
         {"address-bar-not-answering", {}, {Type("x"), Enter, Hang(HungMs),
             ExpectShown(ErrorBox, "The Explorer window does not answer"), ExpectTree({})}},
         {"program-by-name", {.options = handWritten, .start = Setup::Start::ByName}, removeAbc},
