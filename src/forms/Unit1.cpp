@@ -19,7 +19,9 @@ TForm1* Form1 = nullptr;
 
 namespace {
 
-constexpr int ComboBoxMaxLength = 2500;
+// Far beyond the 2,500 characters a line may hold: a longer paste stays whole, to be refused at
+// Create, where a cut would have made a shortened name.
+constexpr int ComboBoxMaxLength = 100000;
 constexpr unsigned WatchdogInterval = 2000;
 // The dialog's modal display ends with it hidden; this only bounds a wait that should not happen.
 constexpr int DialogHiddenPolls = 4;

@@ -146,6 +146,13 @@ void MoveTextLeft(char* dst, const char* src) {
 }
 
 bool CreateFromText(const std::string& text) {
+    if (const std::size_t typed = Utf16Length(text.c_str()); typed > MaxSpecificationLength) {
+        ShowFormattedError(
+            "The folder specification holds %lu characters, more than the 2,500 that Quillet takes, "
+            "so no folders were created.",
+            static_cast<unsigned long>(typed));
+        return false;
+    }
     const std::size_t length = text.size();
     InputBuf.reset();
     InputBuf.reset(new (std::nothrow) char[length + 10]);

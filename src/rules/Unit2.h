@@ -17,6 +17,7 @@ struct SpecNode {
 
 extern std::unique_ptr<SpecNode> SpecList;
 
+constexpr std::size_t MaxSpecificationLength = 2500;  // in UTF-16 units, as typed
 constexpr std::size_t MaxFolderNameLength = 215;
 // The longest folder path Windows makes, in UTF-16 units: MAX_PATH less its NUL and room for an
 // 8.3 name, on Windows 7 and on later Windows unless long paths are enabled for the program.

@@ -123,6 +123,22 @@ TEST(Engine, MakesEachFolderInTypedOrderUntilOneCannotBeMade) {
     // clang-format on
 }
 
+// A line holds at most 2,500 UTF-16 units as typed, blanks included; a longer one, as a paste may
+// bring, is refused whole rather than cut.
+TEST(Engine, RefusesALineLongerThan2500) {
+    std::string line;
+    for (int name = 0; name < 1249; ++name) line += "a|";
+    Texts calls(1249, "a");
+    calls.push_back("ab");
+    const std::string tooLong =
+        "The folder specification holds 2501 characters, more than the 2,500 that Quillet takes, so no folders were "
+        "created.";
+    // An emoji counts two, as Windows counts it.
+    Check({{.text = line + "ab", .calls = calls},
+           {.text = line + "abc", .message = tooLong},
+           {.text = line + "a" + Grin, .message = tooLong}});
+}
+
 // Windows makes no folder whose path passes 247 UTF-16 units: every path is measured before the
 // first folder is made, from the target (its trailing backslash aside), at the folder's level.
 TEST(Engine, RefusesAPathLongerThanWindowsMakes) {
