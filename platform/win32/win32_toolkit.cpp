@@ -111,7 +111,14 @@ LRESULT CALLBACK FormWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         form->window = nullptr;
         return ::DefWindowProcW(window, message, wParam, lParam);
     }
-    if (const std::optional<LRESULT> result = form->HandleMessage(message, wParam, lParam)) return *result;
+    // No exception may cross user32: one from outside a handler's own guard (a font at a DPI
+    // change, a menu item's text) reaches the same box as any handler's.
+    try {
+        if (const std::optional<LRESULT> result = form->HandleMessage(message, wParam, lParam)) return *result;
+    } catch (const std::exception& error) {
+        if (g_application != nullptr) g_application->ShowException(error);
+        return 0;
+    }
     return ::DefWindowProcW(window, message, wParam, lParam);
 }
 
