@@ -291,9 +291,11 @@ void ShowMessageBox(const Form* owner, const std::string& text, const std::strin
 win::WindowHandle ForegroundWindow();  // null when none is
 // The first direct child of `parent` with this window class, or null.
 win::WindowHandle FindChildWindow(win::WindowHandle parent, const char* className);
-// False when the window's thread does not answer within the time, or is hung. A text that is not
-// valid Unicode reads as empty.
-bool ReadWindowText(win::WindowHandle window, unsigned timeoutMs, std::string* text);
+// Read; not answered within the time (or hung); or refused at once, as Windows refuses a program
+// the messages of a less trusted one (an Explorer run as administrator). A text that is not valid
+// Unicode reads as empty.
+enum class TextRead { Read, NotAnswering, Refused };
+TextRead ReadWindowText(win::WindowHandle window, unsigned timeoutMs, std::string* text);
 bool WindowExists(win::WindowHandle window);  // false for null
 bool WindowRect(win::WindowHandle window, win::Rect* rect);
 // The rectangle of the monitor that holds the largest part of `rect`, or the nearest one.

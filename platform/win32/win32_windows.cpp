@@ -17,7 +17,7 @@ win::WindowHandle ui::FindChildWindow(win::WindowHandle parent, const char* clas
 
 // The whole text, whatever its length: first its length, then the text, each within what is
 // left of the time.
-bool ui::ReadWindowText(win::WindowHandle window, unsigned timeoutMs, std::string* text) {
+ui::TextRead ui::ReadWindowText(win::WindowHandle window, unsigned timeoutMs, std::string* text) {
     const DWORD start = ::GetTickCount();
     const auto ask = [&](UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR* answer) {
         const DWORD spent = ::GetTickCount() - start;
@@ -25,13 +25,17 @@ bool ui::ReadWindowText(win::WindowHandle window, unsigned timeoutMs, std::strin
         return ::SendMessageTimeoutW(win32::ToHwnd(window), message, wParam, lParam, SMTO_ABORTIFHUNG | SMTO_BLOCK,
                                      left, answer) != 0;
     };
+    // User Interface Privilege Isolation blocks the message and sets ERROR_ACCESS_DENIED.
+    const auto failure = [] {
+        return ::GetLastError() == ERROR_ACCESS_DENIED ? TextRead::Refused : TextRead::NotAnswering;
+    };
     DWORD_PTR length = 0, copied = 0;
-    if (!ask(WM_GETTEXTLENGTH, 0, 0, &length)) return false;
+    if (!ask(WM_GETTEXTLENGTH, 0, 0, &length)) return failure();
     std::wstring buffer(length + 1, L'\0');
-    if (!ask(WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()), &copied)) return false;
+    if (!ask(WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()), &copied)) return failure();
     buffer.resize(std::min<DWORD_PTR>(copied, length));
     *text = win32::Utf8(buffer).value_or(std::string());
-    return true;
+    return TextRead::Read;
 }
 
 bool ui::WindowExists(win::WindowHandle window) {

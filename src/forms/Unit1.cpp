@@ -41,6 +41,10 @@ constexpr const char* StartArgumentIgnoredMessage =
 constexpr const char* StartFolderGoneMessage =
     "The folder Quillet was started for, %s, no longer exists, so no folders were created.";
 
+constexpr const char* ElevatedExplorerMessage =
+    "The Explorer window runs as administrator, and Windows does not let Quillet read a window of a program that "
+    "runs with more rights than Quillet. No folders were created.";
+
 constexpr const char* NotListedMessage =
     "Windows no longer lists the Explorer window Quillet was started over, so no folders were created.";
 
@@ -91,9 +95,10 @@ bool ReadSpecialFolder(const char* name, sys::SpecialFolderId id) {
 // would be taken relative to Quillet's own current folder.
 bool ReadAddressBar() {
     std::string path;
-    if (!ui::ReadWindowText(TargetState.addressBarEdit, AddressBarAnswerMs, &path)) {
-        ShowError(NotAnsweringMessage);
-        return false;
+    switch (ui::ReadWindowText(TargetState.addressBarEdit, AddressBarAnswerMs, &path)) {
+        case ui::TextRead::Read: break;
+        case ui::TextRead::NotAnswering: ShowError(NotAnsweringMessage); return false;
+        case ui::TextRead::Refused: ShowError(ElevatedExplorerMessage); return false;
     }
     if (const SpecialFolder* special = FindSpecialFolder(path.c_str())) {
         return ReadSpecialFolder(special->name, special->id);
