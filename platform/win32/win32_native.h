@@ -74,7 +74,6 @@ struct ui::Form::Native {
     std::vector<ui::Control::Native*> controls;   // in creation order, which is the tab order
     std::map<UINT_PTR, ui::Timer*> timers;
     std::map<UINT, ui::SystemMenuItem*> systemMenuItems;  // by command id
-    bool systemMenuReady = false;                         // the items are in the menu
     // One font of each kind its controls use, at the form's DPI; they outlive the controls.
     struct CachedFont {
         ui::Font spec;
@@ -111,6 +110,7 @@ struct ui::Form::Native {
     void Click(ui::Control::Native& button);
     void EndModal();
     // Puts the items into the window's system menu, each greyed or not, as it opens.
+    void AddToSystemMenu(UINT id, const std::string& caption);
     void PrepareSystemMenu(HMENU menu);
     // Lays the form and its controls out again at `newDpi`, fonts included; keeps the top-left corner.
     void ApplyDpi(int newDpi);

@@ -483,13 +483,17 @@ void ui::Form::Native::ApplyDpi(int newDpi) {
     ::SetWindowPos(window, nullptr, 0, 0, frame.cx, frame.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// Until a program takes its window's own copy, Windows shows the shared default system menu,
+// which must not be changed: the items go into the copy when they are made.
+void ui::Form::Native::AddToSystemMenu(UINT id, const std::string& caption) {
+    const HMENU menu = ::GetSystemMenu(window, FALSE);
+    if (menu == nullptr) return;
+    if (systemMenuItems.size() == 1) ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuW(menu, MF_STRING, id, win32::Wide(caption).c_str());
+}
+
+// Each time the menu opens: only greyed or enabled.
 void ui::Form::Native::PrepareSystemMenu(HMENU menu) {
-    if (!std::exchange(systemMenuReady, true)) {
-        if (!systemMenuItems.empty()) ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-        for (const auto& [id, item] : systemMenuItems) {
-            ::AppendMenuW(menu, MF_STRING, id, win32::Wide(item->Caption()).c_str());
-        }
-    }
     for (const auto& [id, item] : systemMenuItems) {
         ::EnableMenuItem(menu, id, MF_BYCOMMAND | (item->Enabled() ? MF_ENABLED : MF_GRAYED));
     }
@@ -713,12 +717,11 @@ void ui::Timer::SetInterval(unsigned milliseconds) {
 // ---------------------------------------------------------------------------------------------
 // SystemMenuItem: our command ids lie below the system's own (0xF000 and up), in steps of 16.
 
-// The items go into the menu when it is first opened: making the system menu our own copy at
-// start would only delay the window.
 ui::SystemMenuItem::SystemMenuItem(Form& form, const char* caption) : form_(form), caption_(caption) {
     Form::Native& native = form.GetNative();
     id_ = 0x10 * static_cast<unsigned>(native.systemMenuItems.size() + 1);
     native.systemMenuItems[id_] = this;
+    native.AddToSystemMenu(id_, caption_);
 }
 
 ui::SystemMenuItem::~SystemMenuItem() {
