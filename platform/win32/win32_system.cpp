@@ -81,6 +81,10 @@ Function Shell32Function(const char* name) {
 }
 
 constexpr FILE_INFORMATION_CLASS kFileInternalInformation = static_cast<FILE_INFORMATION_CLASS>(6);
+// FileDispositionInfoEx with FILE_DISPOSITION_FLAG_DELETE | FILE_DISPOSITION_FLAG_POSIX_SEMANTICS,
+// which the SDK declares only for Windows 10 targets.
+constexpr FILE_INFO_BY_HANDLE_CLASS kFileDispositionInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(21);
+constexpr DWORD kDeletePosixSemantics = 0x1 | 0x2;
 
 // The file index: unique on its volume while the folder exists, and on NTFS never the same for
 // a folder made later at the same path. Zero when Windows cannot say.
@@ -137,9 +141,19 @@ Removal RemoveFolder(const char* path, const FolderIdentity& made) {
     if (made == FolderIdentity{} || !OnFolder(folder.get()) || !(IdentityOf(folder.get()) == made)) {
         return Removal::Replaced;
     }
-    FILE_DISPOSITION_INFO disposition{TRUE};
-    if (::SetFileInformationByHandle(folder.get(), FileDispositionInfo, &disposition, sizeof disposition)) {
+    // With POSIX semantics (Windows 10 1709 and later) the name goes at once, even while Explorer,
+    // the indexer or an antivirus holds the folder open; otherwise it stays, pending deletion,
+    // until the last handle closes, and keeps its parent from being empty meanwhile.
+    struct {
+        DWORD flags;
+    } posix{kDeletePosixSemantics};
+    if (::SetFileInformationByHandle(folder.get(), kFileDispositionInfoEx, &posix, sizeof posix))
         return Removal::Removed;
+    if (::GetLastError() != ERROR_DIR_NOT_EMPTY) {
+        FILE_DISPOSITION_INFO disposition{TRUE};
+        if (::SetFileInformationByHandle(folder.get(), FileDispositionInfo, &disposition, sizeof disposition)) {
+            return Removal::Removed;
+        }
     }
     return ::GetLastError() == ERROR_DIR_NOT_EMPTY ? Removal::NotEmpty : Removal::Refused;
 }

@@ -13,6 +13,9 @@ std::vector<CreatedFolder> LastCreatedFolders;
 
 namespace {
 
+constexpr int PendingChildAttempts = 10;
+constexpr unsigned PendingChildWaitMs = 50;
+
 constexpr const char* IllegalPairs[] = {"<<", "||", "<|", "|<", "|>", "<>"};
 constexpr const char* IllegalFolderChars = "\\/:*?\"<>|";
 
@@ -356,6 +359,21 @@ bool CreateFolderTree() {
     return true;
 }
 
+namespace {
+
+// A child just removed may stay pending deletion for a moment while another program holds it
+// open (Windows before 10 1709), which keeps its parent from being empty: such a parent is tried
+// again for about half a second.
+sys::Removal RemoveAfterChildren(const CreatedFolder& folder, bool childRemoved) {
+    for (int attempt = 1;; ++attempt) {
+        const sys::Removal removal = sys::RemoveFolder(folder.path.c_str(), folder.identity);
+        if (removal != sys::Removal::NotEmpty || !childRemoved || attempt == PendingChildAttempts) return removal;
+        sys::Sleep(PendingChildWaitMs);
+    }
+}
+
+}  // namespace
+
 std::string UndoLastCreation() {
     std::vector<CreatedFolder> folders = std::move(LastCreatedFolders);
     LastCreatedFolders.clear();
@@ -363,15 +381,18 @@ std::string UndoLastCreation() {
     std::reverse(folders.begin(), folders.end());
     std::stable_sort(folders.begin(), folders.end(),
                      [](const CreatedFolder& a, const CreatedFolder& b) { return Depth(a.path) > Depth(b.path); });
-    int removed = 0;
+    std::vector<std::string> removed;
     std::map<sys::Removal, int> left;
     for (const CreatedFolder& folder : folders) {
-        const sys::Removal removal = sys::RemoveFolder(folder.path.c_str(), folder.identity);
+        const std::string below = folder.path + "\\";
+        const bool childRemoved = std::any_of(removed.begin(), removed.end(),
+                                              [&below](const std::string& path) { return path.starts_with(below); });
+        const sys::Removal removal = RemoveAfterChildren(folder, childRemoved);
         if (removal == sys::Removal::Removed) {
-            ++removed;
+            removed.push_back(folder.path);
         } else {
             ++left[removal];
         }
     }
-    return UndoReport(removed, left);
+    return UndoReport(static_cast<int>(removed.size()), left);
 }

@@ -220,3 +220,17 @@ TEST(Undo, RemovesOnlyRecordedFoldersThatAreStillThereAndEmpty) {
         EXPECT_EQ(UndoLastCreation(), "No folder was removed.");
     }
 }
+
+// A child removed a moment ago may still be pending deletion while another program holds it: its
+// parent is tried again for a while. A parent none of whose children went is not.
+TEST(Undo, TriesAParentAgainWhileARemovedChildIsPending) {
+    for (const auto& [pending, report] : std::vector<std::pair<int, std::string>>{
+             {9, "2 folders were removed. 1 was left because it is no longer empty."},
+             {10, "1 folder was removed. 2 were left because they are no longer empty."}}) {
+        Fresh();
+        CreateFromText("a<b>|c");
+        fake::TheVolume().pendingChild["C:\\Data\\a"] = pending;
+        fake::TheVolume().pendingChild["C:\\Data\\c"] = 1;
+        EXPECT_EQ(UndoLastCreation(), report) << pending;
+    }
+}

@@ -69,6 +69,10 @@ Removal RemoveFolder(const char* path, const FolderIdentity& made) {
     const auto found = entries.find(fake::Key(path));
     if (found == entries.end()) return Removal::Gone;
     if (found->second.folderIndex != made.index) return Removal::Replaced;
+    if (int& pending = fake::TheVolume().pendingChild[path]; pending > 0) {
+        --pending;
+        return Removal::NotEmpty;
+    }
     const std::string below = found->first + "\\";
     const auto child = entries.lower_bound(below);
     if (child != entries.end() && child->first.rfind(below, 0) == 0) return Removal::NotEmpty;

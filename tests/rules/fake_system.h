@@ -23,6 +23,7 @@ struct Entry {
 struct Volume {
     std::map<std::string, Entry> entries;            // by Key
     std::map<std::string, sys::Error> createFaults;  // CreateFolder of exactly this path fails so
+    std::map<std::string, int> pendingChild;         // RemoveFolder of this path finds it not empty so many times
     sys::Error readFault = sys::kSuccess;            // every ReadWholeFile fails so
     sys::Error replaceFault = sys::kSuccess;         // ReplaceFileContents breaks off: the file stays as it was
     int replaceFaults = 1000;                        // ... that many times; then it succeeds
