@@ -673,7 +673,7 @@ std::vector<Scenario> AllScenarios() {
             Click(OptionsDialog, "Apply"), ExpectFile(Stored(1, 1, 1))}},
         // A DLL of a system name beside the program, as a download folder may hold one, is never
         // loaded: the tooltips come from the system's comctl32.dll, loaded when the mouse first comes.
-        {"planted-library-ignored", {}, {PutFile("Program\\comctl32.dll", "not a library"), Hover(Main, "+"),
+        {"planted-library-ignored", {.besideProgram = {{"comctl32.dll", "not a library"}}}, {Hover(Main, "+"),
             ExpectShown(Tooltip, "Add to history")}},
         {"help-page-missing", {}, {Act("remove the help page", [](Scene& scene) {
                 return fs::remove(scene.programFolder / L"Help_Quillet.htm");

@@ -235,6 +235,9 @@ std::string Open(Scene& scene, const fs::path& root) {
     const fs::path options = scene.programFolder / L"QuilletOptions.dat";
     if (setup.options && !(std::ofstream(options, std::ios::binary) << *setup.options)) return "write the options file";
     if (setup.holdOptionsMs > 0 && !HoldFile(options, setup.holdOptionsMs)) return "hold the options file";
+    for (const auto& [name, bytes] : setup.besideProgram) {
+        if (!(std::ofstream(scene.programFolder / Wide(name), std::ios::binary) << bytes)) return "write " + name;
+    }
     ShowStandIn(scene, setup.barText.empty() ? PathText(scene.explorerFolder) : setup.barText);
     if (!BringToFront(scene.standIn.get())) return "the stand-in Explorer window comes to the front";
     return Launch(scene);

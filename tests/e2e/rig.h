@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace rig {
@@ -54,6 +55,9 @@ struct Setup {
     std::optional<std::string> options{};
     // How long the driver holds that file open without sharing from Quillet's start.
     DWORD holdOptionsMs = 0;
+    // Other files put beside Quillet.exe before it starts, as a download folder may hold them:
+    // each name and its bytes.
+    std::vector<std::pair<std::string, std::string>> besideProgram{};
     // The stand-in's window tree, after public dumps of Explorer's windows: XP's address bar
     // (WorkerW > ReBarWindow32 > ComboBoxEx32 > ComboBox > Edit); none below WorkerW; the
     // breadcrumb bar of Windows Vista to 11 22H2 (ReBarWindow32 > Address Band Root >
