@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <exception>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
@@ -239,6 +240,8 @@ public:
     void Show();
     bool Visible() const;
     void Close();
+    // Esc typed in any of these controls closes the form, as its close box does.
+    void CloseOnEscape(std::initializer_list<Control*> controls);
     int ShowModal();  // runs a nested loop until the form closes; the form is hidden then
 
     void SetCaption(const std::string& caption);

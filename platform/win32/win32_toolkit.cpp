@@ -567,6 +567,14 @@ bool ui::Form::Visible() const {
     return ::IsWindowVisible(win32::ToHwnd(handle_)) != FALSE;
 }
 
+void ui::Form::CloseOnEscape(std::initializer_list<Control*> controls) {
+    for (Control* control : controls) {
+        control->onKeyPress = [this](wchar_t& key) {
+            if (key == 27) Close();
+        };
+    }
+}
+
 void ui::Form::Close() {
     Native& native = *native_;
     const HWND window = win32::ToHwnd(handle_);

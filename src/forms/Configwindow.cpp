@@ -26,13 +26,8 @@ TfrmOptions::TfrmOptions()
     onShow = [this] { FormShow(); };
     btnApply.onClick = [this] { btnApplyClick(); };
     btnDiscard.onClick = [this] { btnDiscardClick(); };
-    // Esc closes the dialog as its close box does: without Apply, nothing changes.
-    for (ui::Control* control : std::initializer_list<ui::Control*>{
-             &chkAutoBrackets, &radCreateClose, &radCreate, &btnDiscard, &btnApply, &radioPrompt, &radioDesktop}) {
-        control->onKeyPress = [this](wchar_t& key) {
-            if (key == 27) Close();
-        };
-    }
+    // Without Apply, nothing changes.
+    CloseOnEscape({&chkAutoBrackets, &radCreateClose, &radCreate, &btnDiscard, &btnApply, &radioPrompt, &radioDesktop});
     frmOptions = this;
 }
 

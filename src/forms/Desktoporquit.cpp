@@ -18,13 +18,7 @@ TfrmNoAddressBarQuery::TfrmNoAddressBarQuery()
     btnUseDesktop.onClick = [this] { btnUseDesktopClick(); };
     radioPrompt.onClick = [this] { radioPromptClick(); };
     radioDesktop.onClick = [this] { radioDesktopClick(); };
-    // Esc closes the dialog as its close box does.
-    for (ui::Control* control :
-         std::initializer_list<ui::Control*>{&btnQuit, &btnUseDesktop, &radioPrompt, &radioDesktop}) {
-        control->onKeyPress = [this](wchar_t& key) {
-            if (key == 27) Close();
-        };
-    }
+    CloseOnEscape({&btnQuit, &btnUseDesktop, &radioPrompt, &radioDesktop});
     frmNoAddressBarQuery = this;
 }
 
