@@ -1,6 +1,6 @@
 #!/bin/bash
 # Builds and tests everything: the native build with its rule tests, the same tests under ASan and
-# UBSan, a short run of each fuzz target, the Windows build with its tests under Wine, then the
+# UBSan, the Windows build with its tests under Wine, then the
 # end-to-end driver against Quillet.exe on a virtual display.
 # Stops at the first stage that fails; exits non-zero then.
 set -uo pipefail
@@ -12,7 +12,6 @@ source scripts/windows-build.sh
 
 native_dir=build/native
 sanitize_dir=build/sanitize
-fuzz_dir=build/fuzz
 win32_dir=build/win32
 jobs=2
 results=()
@@ -59,24 +58,6 @@ native_build() {
 sanitized_rule_tests() {
   cmake -S . -B "$sanitize_dir" -DQUILLET_SANITIZE=ON && cmake --build "$sanitize_dir" -j "$jobs" &&
     ctest --test-dir "$sanitize_dir" --output-on-failure
-}
-
-# Each fuzz target runs for 30 s on a copy of its committed corpus. libFuzzer exits non-zero on a
-# crash, a leak or a broken check, and leaves the input in $fuzz_dir/artifacts.
-fuzz() {
-  CC=clang CXX=clang++ cmake -S . -B "$fuzz_dir" -DQUILLET_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo &&
-    cmake --build "$fuzz_dir" -j "$jobs" || return 1
-  local target work
-  for target in create options; do
-    work="$fuzz_dir/corpus/$target"
-    rm -rf "$work" && mkdir -p "$work" "$fuzz_dir/artifacts" && cp tests/rules/fuzz/"${target}"_corpus/* "$work"/
-    if ! "$fuzz_dir/tests/rules/${target}_fuzz" -max_total_time=30 -print_final_stats=1 \
-        -artifact_prefix="$fuzz_dir/artifacts/$target-" "$work" >"$fuzz_dir/$target.log" 2>&1; then
-      tail -n 40 "$fuzz_dir/$target.log"
-      return 1
-    fi
-    echo "${target}_fuzz: $(grep -E '^Done' "$fuzz_dir/$target.log")"
-  done
 }
 
 # The package is read back from the shipped build; what runs under Wine runs from the test build
@@ -154,7 +135,6 @@ stage "format" format_check
 stage "native build" native_build
 stage "native rule tests" ctest --test-dir "$native_dir" --output-on-failure
 stage "sanitized rule tests" sanitized_rule_tests
-stage "fuzz" fuzz
 stage "display" start_display
 stage "Wine prefix" wine_prefix
 stage "win32 build" build_windows

@@ -62,18 +62,6 @@ void ShowStandIn(Scene& scene, const std::string& barText) {
     SendMessageW(addressBar, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Wide(barText).c_str()));
 }
 
-// Lets go of a held file from a pool thread, while the driver waits for Quillet.
-VOID CALLBACK LetGo(void* file, BOOLEAN) {
-    CloseHandle(file);
-}
-
-// Held without sharing, as an editor or a virus scanner may hold it.
-bool HoldFile(const fs::path& path, DWORD ms) {
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    HANDLE timer = nullptr;
-    return file != INVALID_HANDLE_VALUE &&
-           CreateTimerQueueTimer(&timer, nullptr, LetGo, file, ms, 0, WT_EXECUTEONLYONCE);
-}
 }  // namespace
 
 // Starts a program with this command line and current folder (the driver's when null). A Linux
@@ -213,7 +201,7 @@ bool Start(Scene& scene, const std::string& arguments, const std::string& progra
     using enum Setup::Start;
     const Setup::Start start = scene.setup.start;
     const std::wstring exe = fs::path(scene.programFolder / Wide(program)).make_preferred().wstring();
-    std::wstring commandLine = start == ByName ? Wide(program) : start == Unquoted ? exe : L"\"" + exe + L"\"";
+    std::wstring commandLine = start == ByName ? Wide(program) : L"\"" + exe + L"\"";
     if (!arguments.empty()) commandLine += L" " + Wide(arguments);
     const fs::path current = start == ByName ? scene.root : scene.programFolder;
     return Spawn(exe.c_str(), commandLine, current.c_str(), scene.process, scene.processId);
@@ -234,7 +222,6 @@ std::string Open(Scene& scene, const fs::path& root) {
     if (error) return "make the folders and copy the program into " + PathText(scene.programFolder);
     const fs::path options = scene.programFolder / L"QuilletOptions.dat";
     if (setup.options && !(std::ofstream(options, std::ios::binary) << *setup.options)) return "write the options file";
-    if (setup.holdOptionsMs > 0 && !HoldFile(options, setup.holdOptionsMs)) return "hold the options file";
     for (const auto& [name, bytes] : setup.besideProgram) {
         if (!(std::ofstream(scene.programFolder / Wide(name), std::ios::binary) << bytes)) return "write " + name;
     }

@@ -47,14 +47,12 @@ std::string PathText(fs::path path);
 bool WaitUntil(const std::function<bool()>& ready, DWORD timeoutMs, DWORD pollMs = 10);
 
 struct Setup {
-    // How the shell, a console or a shortcut without quotes starts Quillet: ByName runs
-    // "Quillet.exe" with the scenario's folder as the current one.
-    enum class Start { Quoted, Unquoted, ByName };
+    // How the shell or a console starts Quillet: ByName runs "Quillet.exe" with the scenario's
+    // folder as the current one.
+    enum class Start { Quoted, ByName };
     RECT standIn = {200, 150, 1000, 650};
     // The bytes of QuilletOptions.dat to put beside the program; none: no file.
     std::optional<std::string> options{};
-    // How long the driver holds that file open without sharing from Quillet's start.
-    DWORD holdOptionsMs = 0;
     // Other files put beside Quillet.exe before it starts, as a download folder may hold them:
     // each name and its bytes.
     std::vector<std::pair<std::string, std::string>> besideProgram{};

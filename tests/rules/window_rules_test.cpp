@@ -58,17 +58,6 @@ TEST(AddressBarChain, FollowsTheFirstDirectChildOfEachClass) {
     }
 }
 
-// The first way that names a folder wins; the user is asked only when none does.
-TEST(TargetWay, AddressBarThenShellThenStartFolderThenAsk) {
-    using enum TargetWay;
-    const TargetWay ways[2][2][2] = {{{Ask, StartFolder}, {Shell, Shell}},
-                                     {{AddressBar, AddressBar}, {AddressBar, AddressBar}}};
-    for (const bool bar : {false, true})
-        for (const bool shell : {false, true})
-            for (const bool folder : {false, true})
-                EXPECT_EQ(ChooseTargetWay(bar, shell, folder), ways[bar][shell][folder]) << bar << shell << folder;
-}
-
 // Views as the Shell lists them: two windows, the second with two tabs, each tab its own view.
 TEST(ShellViews, TheViewInFrontOfTheRememberedWindow) {
     const std::vector<win::ShellView> views = {
