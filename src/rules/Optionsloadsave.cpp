@@ -171,28 +171,23 @@ bool IsNotThere(sys::Error error) {
 
 // Another program (an editor, a backup, a virus scanner) may hold the file for a moment.
 sys::Error ReadOptionsFile(std::string* bytes) {
-    for (int attempt = 1;; ++attempt) {
-        const sys::Error error = sys::ReadWholeFile(OptionsFileName().c_str(), MaxOptionsFileSize, bytes);
-        // Notepad's "Unicode" is UTF-16: read as bytes it would be empty, and then overwritten.
-        if (error == sys::kSuccess && (bytes->starts_with("\xFF\xFE") || bytes->starts_with("\xFE\xFF"))) {
-            return sys::kErrorInvalidData;
-        }
-        if (error == sys::kSuccess || IsNotThere(error) || error == sys::kErrorFileTooLarge ||
-            attempt == ReadAttempts) {
-            return error;
-        }
-        sys::Sleep(ReadRetryMs);
+    const sys::Error error = Retried(
+        ReadAttempts, ReadRetryMs,
+        [bytes] { return sys::ReadWholeFile(OptionsFileName().c_str(), MaxOptionsFileSize, bytes); },
+        [](sys::Error met) { return met != sys::kSuccess && !IsNotThere(met) && met != sys::kErrorFileTooLarge; });
+    // Notepad's "Unicode" is UTF-16: read as bytes it would be empty, and then overwritten.
+    if (error == sys::kSuccess && (bytes->starts_with("\xFF\xFE") || bytes->starts_with("\xFE\xFF"))) {
+        return sys::kErrorInvalidData;
     }
+    return error;
 }
 
 // An antivirus or the indexer may hold the fresh file for a moment.
 sys::Error ReplaceOptionsFile(const std::string& bytes) {
-    for (int attempt = 1;; ++attempt) {
-        const sys::Error error = sys::ReplaceFileContents(OptionsFileName().c_str(), bytes);
-        const bool held = error == sys::kErrorAccessDenied || error == sys::kErrorSharingViolation;
-        if (!held || attempt == ReplaceAttempts) return error;
-        sys::Sleep(ReplaceRetryMs);
-    }
+    return Retried(
+        ReplaceAttempts, ReplaceRetryMs,
+        [&bytes] { return sys::ReplaceFileContents(OptionsFileName().c_str(), bytes); },
+        [](sys::Error met) { return met == sys::kErrorAccessDenied || met == sys::kErrorSharingViolation; });
 }
 
 // The settings as this copy last read or saved them: only what differs from these was changed

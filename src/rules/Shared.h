@@ -40,6 +40,17 @@ void ShowFormattedError(const char* format, Arguments... arguments) {
 // The message for a buffer the heap could not supply; bufferName is the program's own word.
 void ShowAllocationFailure(const char* bufferName);
 
+// Calls `attempt` up to `attempts` times, `waitMs` apart, while `again` holds for its result; the
+// last result.
+template <typename Attempt, typename Again>
+auto Retried(int attempts, unsigned waitMs, Attempt attempt, Again again) {
+    for (int made = 1;; ++made) {
+        const auto result = attempt();
+        if (made == attempts || !again(result)) return result;
+        sys::Sleep(waitMs);
+    }
+}
+
 // The folder of the program's own file, with its trailing backslash: the help page and the
 // options file lie there, wherever Quillet was started from.
 std::string ProgramFolder();

@@ -365,11 +365,10 @@ namespace {
 // open (Windows before 10 1709), which keeps its parent from being empty: such a parent is tried
 // again for about half a second.
 sys::Removal RemoveAfterChildren(const CreatedFolder& folder, bool childRemoved) {
-    for (int attempt = 1;; ++attempt) {
-        const sys::Removal removal = sys::RemoveFolder(folder.path.c_str(), folder.identity);
-        if (removal != sys::Removal::NotEmpty || !childRemoved || attempt == PendingChildAttempts) return removal;
-        sys::Sleep(PendingChildWaitMs);
-    }
+    return Retried(
+        childRemoved ? PendingChildAttempts : 1, PendingChildWaitMs,
+        [&folder] { return sys::RemoveFolder(folder.path.c_str(), folder.identity); },
+        [](sys::Removal removal) { return removal == sys::Removal::NotEmpty; });
 }
 
 }  // namespace
