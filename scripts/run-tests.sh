@@ -110,7 +110,8 @@ e2e_dpi() {
   [ "$status" -eq 0 ] || return 1
   # A prefix that kept 96 dpi would pass these for the wrong reason.
   if ! grep -q ' at 144 dpi: ' build/e2e-144.log; then
-    echo "e2e-dpi: the second run was not at 144 dpi" >&2
+    echo "e2e-dpi: the second run was not at 144 dpi; its prefix holds:" >&2
+    grep -n LogPixels build/wineprefix-144/*.reg >&2
     return 1
   fi
   ls "$screenshots_dir"

@@ -46,16 +46,21 @@ if [ ! -f "$quillet_prefix_ready" ]; then
   # of a second Xinerama screen, and then reports one monitor. Quillet never changes the
   # display's mode, so Wine need not ask the X server for modes at all.
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseXVidMode /d N /f >/dev/null 2>&1 || return 1
-  # QUILLET_WINE_DPI makes a prefix whose screen has that DPI. Written here, before the server is
-  # kept running, it is saved when the server ends on its own: a server stopped with -k may
-  # not have written it yet.
-  if [ -n "${QUILLET_WINE_DPI:-}" ]; then
-    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$QUILLET_WINE_DPI" /f \
-      >/dev/null 2>&1 || return 1
-  fi
   # Let the server write the registry out before it is kept running below.
   wineserver -w
   touch "$quillet_prefix_ready"
+fi
+
+# QUILLET_WINE_DPI gives the screen that DPI. Programs read it when the first program of a
+# server session starts, so it is written in a session of its own, which ends before the one
+# kept running below. Written every time: a prefix made on a fresh machine once kept 96 dpi.
+if [ -n "${QUILLET_WINE_DPI:-}" ]; then
+  # A session still kept running from an earlier sourcing would never end on its own.
+  wineserver -k 2>/dev/null
+  wineserver -w
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$QUILLET_WINE_DPI" /f \
+    >/dev/null 2>&1 || return 1
+  wineserver -w
 fi
 
 # Keeps the server running between programs; `wineserver -k` stops it.

@@ -756,6 +756,6 @@ int wmain(int argc, wchar_t** argv) {
     std::error_code ignored;
     if (failed == 0 && !keep) fs::remove_all(work, ignored);
     if (fs::exists(work)) std::printf("folders kept in %s\n", Utf8(work.wstring()).c_str());
-    std::printf("%d scenarios\n%d passed, %d failed\n", run, passed, failed);
+    std::printf("%d scenarios at %d dpi\n%d passed, %d failed\n", run, ScreenDpi(), passed, failed);
     return run == 0 ? 2 : failed == 0 ? 0 : 1;
 }
