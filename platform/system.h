@@ -63,6 +63,8 @@ Error ReplaceFileContents(const char* path, const std::string& bytes);
 
 // While it lives, no other holder of an ExclusiveUse of the same path (another running copy of
 // Quillet) gets one: it waits a moment for the first to finish, then gives up with an error.
+// Access denied ends the wait at once: it means the folder cannot be written, not that another
+// copy holds the lock (unless that copy's lock file is still there, being deleted).
 class ExclusiveUse {
 public:
     explicit ExclusiveUse(const char* path);
@@ -82,6 +84,9 @@ void Sleep(unsigned milliseconds);
 std::string ProgramPath();
 // The command line the process was started with, the program's path first.
 std::string CommandLine();
+// Whether a new file can be made in `folder` now. Installed under Program Files, a program run
+// without administrator rights cannot write beside itself (UAC's virtualisation is off for it).
+bool FolderTakesNewFiles(const char* folder);
 
 // The system's ANSI code page, in which the options file is kept. False when `utf8` holds a
 // character the code page does not have: no look-alike is ever put in its place.
@@ -91,8 +96,9 @@ std::string FromAnsiCodePage(const std::string& ansi);
 // the user's locale, ignoring case.
 int CompareText(const std::string& a, const std::string& b);
 
-// The shell's folders that the address bar may name instead of a path, with their shell ids.
-enum class SpecialFolderId { Documents = 5, Desktop = 16 };
+// The shell's folders that the address bar may name instead of a path, and the user's roaming
+// application data, with their shell ids.
+enum class SpecialFolderId { Documents = 5, Desktop = 16, AppData = 26 };
 // Its path, without creating it; false when the shell cannot say where it is.
 bool SpecialFolderPath(SpecialFolderId id, std::string* path);
 

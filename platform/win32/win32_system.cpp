@@ -23,6 +23,7 @@ static_assert(sys::kErrorFilenameTooLong == ERROR_FILENAME_EXCED_RANGE);
 static_assert(sys::kErrorFileTooLarge == ERROR_FILE_TOO_LARGE);
 static_assert(static_cast<int>(sys::SpecialFolderId::Documents) == CSIDL_PERSONAL);
 static_assert(static_cast<int>(sys::SpecialFolderId::Desktop) == CSIDL_DESKTOPDIRECTORY);
+static_assert(static_cast<int>(sys::SpecialFolderId::AppData) == CSIDL_APPDATA);
 
 namespace sys {
 
@@ -225,7 +226,12 @@ ExclusiveUse::ExclusiveUse(const char* path) {
             return;
         }
         error_ = LastError();
-        const bool held = error_ == ERROR_SHARING_VIOLATION || error_ == ERROR_ACCESS_DENIED;
+        // A lock file that its holder has just closed is deleted a moment later; until then
+        // opening it is denied. Where no lock file is there, the denial is the folder's.
+        const bool held =
+            error_ == ERROR_SHARING_VIOLATION ||
+            (error_ == ERROR_ACCESS_DENIED && (::GetFileAttributesW(lockPath.c_str()) != INVALID_FILE_ATTRIBUTES ||
+                                               ::GetLastError() == ERROR_ACCESS_DENIED));
         if (!held || attempt == kExclusiveUseAttempts) return;
         ::Sleep(kExclusiveUseWaitMs);
     }
@@ -255,6 +261,14 @@ std::string ProgramPath() {
 
 std::string CommandLine() {
     return win32::Utf8(::GetCommandLineW()).value_or(std::string());
+}
+
+// Trying is the only sure test: rights, a read-only medium or a full disk all refuse the same way.
+bool FolderTakesNewFiles(const char* folder) {
+    wchar_t probe[MAX_PATH];
+    if (::GetTempFileNameW(win32::Wide(folder).c_str(), L"qlt", 0, probe) == 0) return false;
+    ::DeleteFileW(probe);
+    return true;
 }
 
 int CompareText(const std::string& a, const std::string& b) {

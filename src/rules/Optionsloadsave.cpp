@@ -20,6 +20,7 @@ constexpr unsigned ReadRetryMs = 100;
 constexpr int ReplaceAttempts = 10;
 constexpr unsigned ReplaceRetryMs = 100;
 
+constexpr const char* OptionsFileTitle = "QuilletOptions.dat";
 constexpr const char* SaveFailedMessage = "For some reason your option settings could not be saved.";
 constexpr const char* UnreadableMessage =
     "Your options file QuilletOptions.dat could not be read, so Quillet starts with its default options and an "
@@ -169,12 +170,35 @@ bool IsNotThere(sys::Error error) {
     return error == sys::kErrorFileNotFound || error == sys::kErrorPathNotFound;
 }
 
+// Where the options are kept, and the file they start from while that one is not there yet.
+std::string OptionsFile;
+std::string StartingFile;
+
+// Beside the program where its folder can be written, as always. Installed under Program Files,
+// in the user's application data instead, starting from the file beside the program.
+void ChooseOptionsFile() {
+    const std::string beside = ProgramFolder() + OptionsFileTitle;
+    std::string appData;
+    if (sys::FolderTakesNewFiles(ProgramFolder().c_str()) ||
+        !sys::SpecialFolderPath(sys::SpecialFolderId::AppData, &appData)) {
+        OptionsFile = beside;
+        StartingFile.clear();
+        return;
+    }
+    OptionsFile = appData + "\\Quillet\\" + OptionsFileTitle;
+    StartingFile = beside;
+}
+
 // Another program (an editor, a backup, a virus scanner) may hold the file for a moment.
-sys::Error ReadOptionsFile(std::string* bytes) {
-    const sys::Error error = Retried(
-        ReadAttempts, ReadRetryMs,
-        [bytes] { return sys::ReadWholeFile(OptionsFileName().c_str(), MaxOptionsFileSize, bytes); },
+sys::Error ReadOneFile(const std::string& path, std::string* bytes) {
+    return Retried(
+        ReadAttempts, ReadRetryMs, [&] { return sys::ReadWholeFile(path.c_str(), MaxOptionsFileSize, bytes); },
         [](sys::Error met) { return met != sys::kSuccess && !IsNotThere(met) && met != sys::kErrorFileTooLarge; });
+}
+
+sys::Error ReadOptionsFile(std::string* bytes) {
+    sys::Error error = ReadOneFile(OptionsFile, bytes);
+    if (IsNotThere(error) && !StartingFile.empty()) error = ReadOneFile(StartingFile, bytes);
     // Notepad's "Unicode" is UTF-16: read as bytes it would be empty, and then overwritten.
     if (error == sys::kSuccess && (bytes->starts_with("\xFF\xFE") || bytes->starts_with("\xFE\xFF"))) {
         return sys::kErrorInvalidData;
@@ -185,8 +209,7 @@ sys::Error ReadOptionsFile(std::string* bytes) {
 // An antivirus or the indexer may hold the fresh file for a moment.
 sys::Error ReplaceOptionsFile(const std::string& bytes) {
     return Retried(
-        ReplaceAttempts, ReplaceRetryMs,
-        [&bytes] { return sys::ReplaceFileContents(OptionsFileName().c_str(), bytes); },
+        ReplaceAttempts, ReplaceRetryMs, [&bytes] { return sys::ReplaceFileContents(OptionsFile.c_str(), bytes); },
         [](sys::Error met) { return met == sys::kErrorAccessDenied || met == sys::kErrorSharingViolation; });
 }
 
@@ -223,7 +246,15 @@ void ApplyChange(OptionsChange change, const std::string& entry, StoredOptions& 
 
 // One save under the lock: this change applied to what the file holds now.
 sys::Error SaveChange(OptionsChange change, const std::string& entry) {
-    const sys::ExclusiveUse exclusive(OptionsFileName().c_str());
+    if (!StartingFile.empty()) {
+        sys::FolderIdentity made;
+        const std::string folder = OptionsFile.substr(0, OptionsFile.find_last_of('\\'));
+        if (const sys::Error error = sys::CreateFolder(folder.c_str(), &made);
+            error != sys::kSuccess && error != sys::kErrorAlreadyExists) {
+            return error;
+        }
+    }
+    const sys::ExclusiveUse exclusive(OptionsFile.c_str());
     if (exclusive.error() != sys::kSuccess) return exclusive.error();
     std::string bytes;
     const sys::Error readError = ReadOptionsFile(&bytes);
@@ -253,12 +284,9 @@ const char* HistoryEntryProblem(const std::string& entry) {
     return nullptr;
 }
 
-std::string OptionsFileName() {
-    return ProgramFolder() + "QuilletOptions.dat";
-}
-
 std::vector<std::string> LoadOptions() {
     SavingDisabled = false;
+    ChooseOptionsFile();
     std::string bytes;
     const sys::Error error = ReadOptionsFile(&bytes);
     StoredOptions stored{OptionSettings, {}};

@@ -1,6 +1,7 @@
 #pragma once
-// The three option settings and the options file beside the program, with the history of
-// specifications. Nothing here needs a window: the window units push what is read into their
+// The three option settings and the options file, with the history of specifications. The file
+// is beside the program, or in the user's application data where the program's folder cannot be
+// written. Nothing here needs a window: the window units push what is read into their
 // controls and say which change to save.
 #include <cstdint>
 #include <string>
@@ -13,14 +14,13 @@ struct OptionSettingsRecord {
 };
 extern OptionSettingsRecord OptionSettings;
 
-std::string OptionsFileName();
-
 // Why an entry cannot be kept in the history file (the message to show), or null when it can.
 const char* HistoryEntryProblem(const std::string& entry);
 
-// Reads the file into OptionSettings and returns its history entries in file order. A missing
-// file gives the default settings. A file that cannot be read, or is too large to be ours, gives
-// them too; the user is told once, and the file is not written again in this run.
+// Chooses where the file is, reads it into OptionSettings and returns its history entries in
+// file order. A missing file gives the default settings. A file that cannot be read, or is too
+// large to be ours, gives them too; the user is told once, and the file is not written again in
+// this run.
 std::vector<std::string> LoadOptions();
 
 // A save applies only its own change to what the file holds at that moment, so that two

@@ -123,6 +123,15 @@ std::string ProgramPath() {
     return "C:\\Program Files\\Quillet\\Quillet.exe";
 }
 
+bool FolderTakesNewFiles(const char* folder) {
+    return fake::Key(folder) != fake::Key(fake::TheVolume().unwritableFolder);
+}
+
+bool SpecialFolderPath(SpecialFolderId id, std::string* path) {
+    *path = "C:\\Users\\Ann\\AppData\\Roaming";
+    return id == SpecialFolderId::AppData;
+}
+
 // The fake's code page is Latin-1: the first 256 characters, one byte each.
 bool ToAnsiCodePage(const std::string& utf8, std::string* ansi) {
     ansi->clear();

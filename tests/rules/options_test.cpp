@@ -166,6 +166,25 @@ TEST(OptionsFile, AReplaceHeldForAMomentIsTriedAgain) {
     }
 }
 
+// Installed where only administrators may write, Quillet keeps its options in the user's
+// application data, starting from the file beside it; that one is never written.
+TEST(OptionsFile, WhereTheProgramsFolderCannotBeWrittenTheUsersFileTakesOver) {
+    const std::string users = "C:\\Users\\Ann\\AppData\\Roaming\\Quillet\\QuilletOptions.dat";
+    const std::string beside = "ENTERKEYACTION:0\nHISTORY:\nold\n";
+    fake::Reset();
+    fake::TheVolume().unwritableFolder = "c:\\program files\\quillet\\";
+    fake::AddFile(OptionsPath, beside);
+    OptionSettings = {};
+    EXPECT_EQ(LoadOptions(), Texts{"old"});
+    EXPECT_EQ(OptionSettings.enterKeyAction, 0);
+    SaveOptions(OptionsChange::AddEntry, "new");
+    SaveOptions(OptionsChange::RemoveEntry, "old");
+    EXPECT_EQ(fake::Find(users)->bytes,
+              "AUTOBRACKETS:1\r\nENTERKEYACTION:0\r\nEXPLORERMISSINGPROMPT:1\r\nHISTORY:\r\nnew\r\r\n" + HistoryEnd);
+    EXPECT_EQ(FileBytes(), beside);
+    EXPECT_EQ(ShownErrors(), Texts{});
+}
+
 // The history is written in the order the sorted list shows it, whatever order the entries came in.
 TEST(OptionsFile, KeepsTheHistoryInTheListsOrder) {
     Start(std::nullopt);
