@@ -5,9 +5,10 @@ set -euo pipefail
 
 # clang-format checks the layout of the sources; Xorg's dummy driver and the Xinerama
 # library give Wine two monitors; Chromium shows the help page; Google Benchmark times the rules.
-# The 64-bit compiler and wine64 serve the tests on a machine that runs no 32-bit code.
+# The 64-bit compiler and wine64 serve the tests on a machine that runs no 32-bit code. FreeSans
+# stands in for Windows' Microsoft Sans Serif.
 packages=(cmake make g++ libgtest-dev libbenchmark-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64
-          clang-format wine wine32:i386 wine64 fonts-wine xvfb xdotool imagemagick chromium
+          clang-format wine wine32:i386 wine64 fonts-wine fonts-freefont-ttf xvfb xdotool imagemagick chromium
           xserver-xorg-core xserver-xorg-video-dummy libxinerama1:i386 libxinerama1)
 
 installed() {

@@ -40,6 +40,12 @@ if [ ! -f "$quillet_prefix_ready" ]; then
   # Debian's Wine does not look at the fonts of fonts-wine; without them MS Sans Serif falls
   # back to a wider font and controls do not measure as on Windows.
   dpkg -L fonts-wine | grep -E '\.(ttf|fon)$' | xargs -r cp -t "$WINEPREFIX/drive_c/windows/Fonts/"
+  # Windows has MS Sans Serif twice: the bitmap font, which holds one code page, and its TrueType
+  # twin Microsoft Sans Serif, made to the same metrics, which Quillet's windows use. Wine has no
+  # outline twin (its TrueType MS Sans Serif holds bitmaps only, and Wine skips it there), so
+  # FreeSans stands in: an outline face of the same height whose captions come 1 to 3 pixels wider.
+  wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' /v 'Microsoft Sans Serif' \
+    /d FreeSans /f >/dev/null 2>&1 || return 1
   # Without a window manager every hidden or destroyed window otherwise waits 2 s for X.
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || return 1
   # Debian's 64-bit Wine 8 crashes in its desktop process while it lists the XF86VidMode modes

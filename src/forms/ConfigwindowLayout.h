@@ -10,10 +10,11 @@ inline constexpr ui::Font Regular{};
 inline constexpr ui::Form::CreateArgs Window{
     .caption = "Options", .clientWidth = 383, .clientHeight = 133, .left = 425, .top = 300, .font = Regular};
 
-// The box is too narrow to show a caption: Label1 beside it carries the text.
+// The box is too narrow to show a caption: Label1 beside it carries the text, with room to spare
+// for a TrueType font's rounding at any DPI.
 inline constexpr ui::CheckBox::CreateArgs chkAutoBrackets{.bounds = {3, 5, 17, 17}, .font = Regular, .checked = true};
 inline constexpr ui::Label::CreateArgs Label1{
-    .bounds = {22, 7, 116, 13}, .caption = "Automatic <> completion", .font = Regular};
+    .bounds = {22, 7, 130, 13}, .caption = "Automatic <> completion", .font = Regular};
 inline constexpr ui::GroupBox::CreateArgs grpEnterKey{
     .bounds = {2, 33, 186, 65}, .caption = "Enter key presses...", .font = Regular};
 inline constexpr ui::RadioButton::CreateArgs radCreateClose{

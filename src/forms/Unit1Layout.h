@@ -20,7 +20,7 @@ inline constexpr ui::Label::CreateArgs Label1{
 inline constexpr ui::Label::CreateArgs lblVersionInfo{
     .bounds = {-1, 29, 211, 13}, .caption = "Quillet 2.1.1", .font = Italic, .transparent = true};
 inline constexpr ui::Label::CreateArgs lblSiteLink{
-    .bounds = {217, 29, 58, 13}, .caption = "Quillet team", .hint = SiteAddress, .font = Link, .transparent = true};
+    .bounds = {217, 29, 66, 13}, .caption = "Quillet team", .hint = SiteAddress, .font = Link, .transparent = true};
 
 // Created in tab order: ComboBox1 first, then the buttons in the order below.
 inline constexpr ui::ComboBox::CreateArgs ComboBox1{

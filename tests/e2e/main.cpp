@@ -156,6 +156,27 @@ Step Expect(std::string what, std::string expected, std::function<std::string(Sc
             }};
 }
 
+// "" when the font selected into `dc` is TrueType (font linking, which finds the glyphs of other
+// scripts, serves no other kind) and holds every character of `text`.
+std::string FontLacks(HDC dc, const std::wstring& text) {
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    wchar_t face[LF_FACESIZE] = L"";
+    GetTextFaceW(dc, LF_FACESIZE, face);
+    if ((metrics.tmPitchAndFamily & TMPF_TRUETYPE) == 0) return " in " + Utf8(face) + ", not a TrueType font";
+    std::vector<std::uint8_t> buffer(GetFontUnicodeRanges(dc, nullptr));
+    const auto* ranges = reinterpret_cast<const GLYPHSET*>(buffer.data());
+    if (buffer.empty() || GetFontUnicodeRanges(dc, reinterpret_cast<GLYPHSET*>(buffer.data())) == 0) {
+        return " in " + Utf8(face) + ", which lists no characters";
+    }
+    std::string lacking;
+    for (const wchar_t c : text) {
+        const auto holds = [c](const WCRANGE& range) { return c >= range.wcLow && c - range.wcLow < range.cGlyphs; };
+        if (std::none_of(ranges->ranges, ranges->ranges + ranges->cRanges, holds)) lacking += Utf8(std::wstring(1, c));
+    }
+    return lacking.empty() ? "" : " in " + Utf8(face) + ", which lacks " + lacking;
+}
+
 // "" when the control of the layout table entry `args` sits in `form` where the table puts it at
 // `dpi`, with its caption, measured in its font at that DPI, inside it. Beside its caption the
 // system's control draws a push button's edges, a group box's frame on either side, or the box of
@@ -202,6 +223,8 @@ std::string Misplaced(HWND form, const Args& args, int dpi, HDC screen) {
                     Format(" %ld high, not %ld as in its font", place.bottom - place.top, inFont.bottom - inFont.top);
     }
     const HGDIOBJ old = SelectObject(screen, made.get());
+    // The names typed and kept in the history, in the scripts of the Unicode scenarios.
+    if constexpr (combo) seen += FontLacks(screen, L"ĀłΩéëЖ");
     RECT text{0, 0, scale(at.width) - scale(beside), 0};
     DrawTextW(screen, Wide(caption).c_str(), -1, &text, DT_CALCRECT | (wordWrap ? DT_WORDBREAK : DT_SINGLELINE));
     SelectObject(screen, old);
