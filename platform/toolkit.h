@@ -36,6 +36,11 @@ struct Bounds {
     int height = 0;
 };
 
+struct Size {
+    int width = 0;
+    int height = 0;
+};
+
 struct Font {
     // The TrueType twin of the bitmap MS Sans Serif, with its metrics: font linking, which finds
     // the glyphs of other scripts, serves TrueType faces only, and it scales at any DPI.
@@ -253,6 +258,8 @@ public:
     int Top() const;
     int Width() const;
     int Height() const;
+    // The outer size the form takes on a monitor of `dpi`.
+    Size SizeAtDpi(int dpi) const;
     void MoveTo(int left, int top);
 
     void SetFocusedControl(Control& control);  // focus it holds when it becomes active
@@ -303,8 +310,13 @@ enum class TextRead { Read, NotAnswering, Refused };
 TextRead ReadWindowText(win::WindowHandle window, unsigned timeoutMs, std::string* text);
 bool WindowExists(win::WindowHandle window);  // false for null
 bool WindowRect(win::WindowHandle window, win::Rect* rect);
-// The rectangle of the monitor that holds the largest part of `rect`, or the nearest one.
-win::Rect MonitorRectHolding(const win::Rect& rect);
+// The monitor that holds the largest part of `rect`, or the nearest one: its rectangle and its
+// DPI (the system's before Windows 8.1).
+struct Monitor {
+    win::Rect rect;
+    int dpi = 96;
+};
+Monitor MonitorHolding(const win::Rect& rect);
 
 // What Windows' Shell said of its open Explorer views: listed them, cannot list them (no Shell,
 // or one that does not answer the question), or did not answer in time.

@@ -29,8 +29,9 @@ inline win::WindowHandle ToHandle(HWND window) {
 inline int Scale(int length, int dpi) {
     return ::MulDiv(length, dpi, 96);
 }
-// The DPI of the monitor the window is on (the system's on Windows before 10).
+// The DPI of the window, or of the monitor it is on (the system's before Windows 8.1).
 int WindowDpi(HWND window);
+int MonitorDpi(HMONITOR monitor);
 
 // Creates a font from its description at `dpi`; the system's own font when GDI refuses.
 UniqueFont MakeFont(const ui::Font& font, int dpi);
@@ -112,8 +113,9 @@ struct ui::Form::Native {
     // Puts the items into the window's system menu, each greyed or not, as it opens.
     void AddToSystemMenu(UINT id, const std::string& caption);
     void PrepareSystemMenu(HMENU menu);
-    // Lays the form and its controls out again at `newDpi`, fonts included; keeps the top-left corner.
-    void ApplyDpi(int newDpi);
+    // Lays the form and its controls out again at `newDpi`, fonts included; keeps the top-left
+    // corner, or moves it to `corner` in the same move.
+    void ApplyDpi(int newDpi, const POINT* corner = nullptr);
     HFONT FontFor(const ui::Font& spec);
     // Left, top, width and height at the form's DPI.
     RECT ScaledBounds(const ui::Control::Native& control) const;

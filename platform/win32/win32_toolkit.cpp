@@ -28,6 +28,9 @@ constexpr COLORREF kLinkColour = RGB(0, 0, 255);
 #ifndef WM_DPICHANGED
 constexpr UINT WM_DPICHANGED = 0x02E0;
 #endif
+#ifndef WM_GETDPISCALEDSIZE
+constexpr UINT WM_GETDPISCALEDSIZE = 0x02E4;
+#endif
 
 ui::Application* g_application = nullptr;
 std::vector<ui::Form*> g_forms;  // every live form, in creation order
@@ -103,6 +106,12 @@ LRESULT CALLBACK FormWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         auto* form = static_cast<ui::Form::Native*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         form->window = window;
         ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+        // Windows 10 1607 knows per-monitor awareness of the first kind only, under which the
+        // frame keeps its first DPI unless asked here; later versions scale it by themselves.
+        using EnableFunction = BOOL(WINAPI*)(HWND);
+        static const auto enableNonClientScaling = reinterpret_cast<EnableFunction>(
+            reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "EnableNonClientDpiScaling")));
+        if (enableNonClientScaling != nullptr) enableNonClientScaling(window);
     }
     auto* form = reinterpret_cast<ui::Form::Native*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
     if (form == nullptr) return ::DefWindowProcW(window, message, wParam, lParam);
@@ -170,14 +179,14 @@ DWORD FormExStyle(const ui::Form::Native& form) {
     return form.isMain ? 0 : WS_EX_DLGMODALFRAME;
 }
 
-// The outer size of a form whose client area is the layout's, at the form's DPI.
-SIZE FrameSize(const ui::Form::Native& form) {
-    RECT frame{0, 0, win32::Scale(form.clientWidth, form.dpi), win32::Scale(form.clientHeight, form.dpi)};
+// The outer size of a form whose client area is the layout's, at `dpi`.
+SIZE FrameSize(const ui::Form::Native& form, int dpi) {
+    RECT frame{0, 0, win32::Scale(form.clientWidth, dpi), win32::Scale(form.clientHeight, dpi)};
     using AdjustForDpiFunction = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
     static const auto adjustForDpi = reinterpret_cast<AdjustForDpiFunction>(
         reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "AdjustWindowRectExForDpi")));
     if (adjustForDpi != nullptr) {
-        adjustForDpi(&frame, kFormStyle, FALSE, FormExStyle(form), static_cast<UINT>(form.dpi));
+        adjustForDpi(&frame, kFormStyle, FALSE, FormExStyle(form), static_cast<UINT>(dpi));
     } else {
         ::AdjustWindowRectEx(&frame, kFormStyle, FALSE, FormExStyle(form));
     }
@@ -201,12 +210,29 @@ void ArmTimer(HWND window, const ui::Timer::Native& timer) {
 namespace win32 {
 
 int WindowDpi(HWND window) {
-    // Windows 10 and later know each monitor's DPI; before, one DPI serves the whole screen.
+    // From Windows 10 1607 on, the window's own; before, its monitor's.
     using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
     static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFunction>(
         reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
     if (getDpiForWindow != nullptr) {
         if (const UINT dpi = getDpiForWindow(window)) return static_cast<int>(dpi);
+    }
+    return MonitorDpi(::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST));
+}
+
+int MonitorDpi(HMONITOR monitor) {
+    // Windows 8.1 and later know each monitor's DPI; before, one DPI serves the whole screen.
+    using GetDpiForMonitorFunction = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+    static const auto getDpiForMonitor = [] {
+        const HMODULE shcore = ::LoadLibraryW(L"shcore.dll");
+        return shcore != nullptr ? reinterpret_cast<GetDpiForMonitorFunction>(
+                                       reinterpret_cast<void*>(::GetProcAddress(shcore, "GetDpiForMonitor")))
+                                 : nullptr;
+    }();
+    constexpr int EffectiveDpi = 0;  // MDT_EFFECTIVE_DPI: the scale the user chose for the monitor
+    UINT dpiX = 0, dpiY = 0;
+    if (getDpiForMonitor != nullptr && SUCCEEDED(getDpiForMonitor(monitor, EffectiveDpi, &dpiX, &dpiY)) && dpiY > 0) {
+        return static_cast<int>(dpiY);
     }
     const HDC screen = ::GetDC(nullptr);
     const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
@@ -292,12 +318,17 @@ std::optional<LRESULT> ui::Form::Native::HandleMessage(UINT message, WPARAM wPar
         case WM_SETCURSOR:  // the mouse is over the form or one of its controls
             MakeTooltips();
             return std::nullopt;
+        case WM_GETDPISCALEDSIZE: {
+            // Asked before a move to a monitor of another DPI: the frame does not scale linearly.
+            const SIZE frame = FrameSize(*this, static_cast<int>(wParam));
+            *reinterpret_cast<SIZE*>(lParam) = frame;
+            return TRUE;
+        }
         case WM_DPICHANGED: {
             // Moved to a monitor of another DPI: Windows suggests where the window now goes.
             const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
-            ::SetWindowPos(window, nullptr, suggested->left, suggested->top, 0, 0,
-                           SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-            ApplyDpi(HIWORD(wParam));
+            const POINT corner{suggested->left, suggested->top};
+            ApplyDpi(HIWORD(wParam), &corner);
             return 0;
         }
         case WM_GETFONT: return reinterpret_cast<LRESULT>(font);
@@ -468,7 +499,7 @@ void ui::Form::Native::DressControl(ui::Control::Native& control) {
     }
 }
 
-void ui::Form::Native::ApplyDpi(int newDpi) {
+void ui::Form::Native::ApplyDpi(int newDpi, const POINT* corner) {
     dpi = newDpi;
     // The fonts of the old DPI go only once no control uses them any more.
     const std::vector<CachedFont> previous = std::exchange(fonts, {});
@@ -479,8 +510,10 @@ void ui::Form::Native::ApplyDpi(int newDpi) {
                        SWP_NOZORDER | SWP_NOACTIVATE);
         DressControl(*control);
     }
-    const SIZE frame = FrameSize(*this);
-    ::SetWindowPos(window, nullptr, 0, 0, frame.cx, frame.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // Size and place in one move, so that the window never shows at one without the other.
+    const SIZE frame = FrameSize(*this, dpi);
+    ::SetWindowPos(window, nullptr, corner ? corner->x : 0, corner ? corner->y : 0, frame.cx, frame.cy,
+                   (corner ? 0 : SWP_NOMOVE) | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // Until a program takes its window's own copy, Windows shows the shared default system menu,
@@ -526,7 +559,7 @@ ui::Form::Form(const CreateArgs& args) : native_(std::make_unique<Native>()) {
     ui::Application::Native* application = ApplicationState();
     native.isMain = application != nullptr && !application->mainFormCreated;
 
-    const SIZE frame = FrameSize(native);
+    const SIZE frame = FrameSize(native, native.dpi);
     const HWND window =
         ::CreateWindowExW(FormExStyle(native), kFormClassName, win32::Wide(args.caption).c_str(), kFormStyle, args.left,
                           args.top, frame.cx, frame.cy, nullptr, nullptr, ModuleInstance(), &native);
@@ -672,6 +705,10 @@ int ui::Form::Width() const {
 int ui::Form::Height() const {
     const RECT rect = OuterRect(handle_);
     return rect.bottom - rect.top;
+}
+ui::Size ui::Form::SizeAtDpi(int dpi) const {
+    const SIZE frame = FrameSize(*native_, dpi);
+    return {frame.cx, frame.cy};
 }
 void ui::Form::MoveTo(int left, int top) {
     ::SetWindowPos(win32::ToHwnd(handle_), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);

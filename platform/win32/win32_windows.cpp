@@ -49,12 +49,14 @@ bool ui::WindowRect(win::WindowHandle window, win::Rect* rect) {
     return true;
 }
 
-win::Rect ui::MonitorRectHolding(const win::Rect& rect) {
+ui::Monitor ui::MonitorHolding(const win::Rect& rect) {
     const RECT native{rect.left, rect.top, rect.right, rect.bottom};
+    const HMONITOR monitor = ::MonitorFromRect(&native, MONITOR_DEFAULTTONEAREST);
     MONITORINFO info{};
     info.cbSize = sizeof info;
-    ::GetMonitorInfoW(::MonitorFromRect(&native, MONITOR_DEFAULTTONEAREST), &info);
-    return {info.rcMonitor.left, info.rcMonitor.top, info.rcMonitor.right, info.rcMonitor.bottom};
+    ::GetMonitorInfoW(monitor, &info);
+    return {{info.rcMonitor.left, info.rcMonitor.top, info.rcMonitor.right, info.rcMonitor.bottom},
+            win32::MonitorDpi(monitor)};
 }
 
 void ui::ShowMessageBox(const Form* owner, const std::string& text, const std::string& caption, MessageIcon icon) {

@@ -268,7 +268,10 @@ void TForm1::PlaceOverExplorerWindow() {
     // A window that is gone (or none at all) reads as all zeros, which centres Quillet.
     win::Rect rect;
     if (!ui::WindowRect(TargetState.explorerWindow, &rect)) rect = {};
-    const Point corner = PlaceMainWindow(rect, Width(), Height(), ui::MonitorRectHolding(rect));
+    // Placed by the size it takes there: that monitor's DPI may differ from this one's.
+    const ui::Monitor monitor = ui::MonitorHolding(rect);
+    const ui::Size size = SizeAtDpi(monitor.dpi);
+    const Point corner = PlaceMainWindow(rect, size.width, size.height, monitor.rect);
     MoveTo(corner.left, corner.top);
     SetFocusedControl(ComboBox1);
 }

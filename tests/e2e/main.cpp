@@ -383,23 +383,47 @@ Step Hang(DWORD ms) {
     return Act(Format("the stand-in answers nothing for %lu ms", ms), [ms](Scene&) { return Sleep(ms), true; });
 }
 
+// Sends the main window a message whose lParam points at `data`, as Windows sends it. Wine sends
+// neither message below, and their pointer crosses processes as it is: `data` goes into
+// Quillet's memory, and what Quillet writes there comes back. False when Quillet did not answer.
+template <typename Data>
+bool SendWithData(Scene& scene, UINT message, WPARAM wParam, Data& data, DWORD_PTR* answer) {
+    const std::unique_ptr<void, std::function<void(void*)>> remote(
+        VirtualAllocEx(scene.process.get(), nullptr, sizeof data, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE),
+        [&scene](void* memory) { VirtualFreeEx(scene.process.get(), memory, 0, MEM_RELEASE); });
+    return remote && WriteProcessMemory(scene.process.get(), remote.get(), &data, sizeof data, nullptr) &&
+           SendMessageTimeoutW(scene.main, message, wParam, reinterpret_cast<LPARAM>(remote.get()), SMTO_NORMAL, ShowMs,
+                               answer) != 0 &&
+           ReadProcessMemory(scene.process.get(), remote.get(), &data, sizeof data, nullptr);
+}
+
 // As Windows tells the main window that it now lies on a monitor of `dpi`, suggesting `to` as its
 // new top-left corner.
-// Windows sends WM_DPICHANGED to a window moved onto a monitor of another DPI; Wine never does.
-// Its rectangle must be in Quillet's memory, since the pointer crosses processes as it is.
 Step SendDpiChange(int dpi, POINT to) {
     return Act(Format("tell the main window of %d dpi, at (%ld, %ld)", dpi, to.x, to.y), [=](Scene& scene) {
         RECT now{};
         GetWindowRect(scene.main, &now);
-        const RECT suggested{to.x, to.y, to.x + MulDiv(now.right - now.left, dpi, ScreenDpi()),
-                             to.y + MulDiv(now.bottom - now.top, dpi, ScreenDpi())};
-        const std::unique_ptr<void, std::function<void(void*)>> remote(
-            VirtualAllocEx(scene.process.get(), nullptr, sizeof suggested, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE),
-            [&scene](void* memory) { VirtualFreeEx(scene.process.get(), memory, 0, MEM_RELEASE); });
+        RECT suggested{to.x, to.y, to.x + MulDiv(now.right - now.left, dpi, ScreenDpi()),
+                       to.y + MulDiv(now.bottom - now.top, dpi, ScreenDpi())};
         DWORD_PTR answer = 0;
-        return remote && WriteProcessMemory(scene.process.get(), remote.get(), &suggested, sizeof suggested, nullptr) &&
-               SendMessageTimeoutW(scene.main, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
-                                   reinterpret_cast<LPARAM>(remote.get()), SMTO_NORMAL, ShowMs, &answer) != 0;
+        return SendWithData(scene, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), suggested, &answer);
+    });
+}
+
+// Before that, Windows 10 asks the window what size it takes at `dpi`: the frame of the table's
+// client area there, which is not the present size scaled.
+Step ExpectSizeAtDpi(int dpi, const ui::Form::CreateArgs& table) {
+    const std::string answered = "the frame of its client area";
+    return Expect(Format("the main window gives its size at %d dpi", dpi), answered, [=](Scene& scene) {
+        RECT frame{0, 0, MulDiv(table.clientWidth, dpi, 96), MulDiv(table.clientHeight, dpi, 96)};
+        AdjustWindowRectExForDpi(&frame, GetWindowLongW(scene.main, GWL_STYLE), FALSE,
+                                 GetWindowLongW(scene.main, GWL_EXSTYLE), dpi);
+        SIZE size{};
+        DWORD_PTR answer = 0;
+        if (!SendWithData(scene, WM_GETDPISCALEDSIZE, dpi, size, &answer)) return std::string("no answer");
+        const bool same = size.cx == frame.right - frame.left && size.cy == frame.bottom - frame.top;
+        return answer != 0 && same ? answered
+                                   : Format("%s, %ld x %ld", answer != 0 ? "TRUE" : "FALSE", size.cx, size.cy);
     });
 }
 
@@ -619,7 +643,8 @@ std::vector<Scenario> AllScenarios() {
     // clang-format off
     std::vector<Scenario> scenarios = {
         {"placement-corner-and-margins", {}, cornerAndMargins},
-        {"dpi-changed", {}, {SendDpiChange(144, {300, 200}), ExpectLayoutAfterDpiChange(144, Main, M::Window,
+        {"dpi-changed", {}, {ExpectSizeAtDpi(144, M::Window), SendDpiChange(144, {300, 200}),
+            ExpectLayoutAfterDpiChange(144, Main, M::Window,
             {M::Label1, M::lblVersionInfo, M::lblSiteLink, M::ComboBox1, M::btnHistoryAdd, M::btnHistoryRemove,
             M::btnCreate, M::btnCreateQuit, M::btnQuit, M::btnConfig, M::btnHelp}), ExpectWindow(Main, At::Screen,
             {300, 200})}},
