@@ -1,6 +1,7 @@
-// The rules alone, natively: NormaliseSpec, CheckSpecSyntax, ParseSpec and CheckFolderNames on
-// InputBuf, as the create command runs them, for lines of 1,250 and 2,500 characters in several
-// shapes. Every line is checked first: it must pass the rules and parse into the folders it names.
+// The rules alone, natively: NormaliseSpec, CheckSpecSyntax, ParseSpec, ExpandPatterns and
+// CheckFolderNames on InputBuf, as the create command runs them, for lines of 1,250 and 2,500
+// characters in several shapes, and for pattern lines that make 1,000 and 10,000 folders. Every line is checked first:
+// it must pass the rules and parse into the folders it names.
 //
 // Prints, on standard output, the rows of bench/run.sh's table (tab-separated: figure, Quillet,
 // baseline, ratio, goal, verdict) and how each shape grows with its length; Google Benchmark's own
@@ -25,6 +26,7 @@ constexpr double TypicalGoalUs = 25;
 constexpr double ShapeGoalRatio = 3;
 constexpr std::size_t Lengths[] = {1250, 2500};
 constexpr std::size_t InputCapacity = 4096;
+constexpr double PatternGrowthGoal = 15;  // ten times the folders: about ten times the time
 
 struct Shape {
     const char* name;
@@ -40,6 +42,17 @@ const Shape Shapes[] = {
     {"siblings", "one-letter siblings", lines::ShortSiblings},
 };
 
+// `*(1..outer)<*(1..99)>`: outer times 100 folders.
+lines::Line PatternLine(int outer) {
+    lines::Line line{"*(1.." + std::to_string(outer) + ")<*(1..99)>", {}};
+    for (int folder = 1; folder <= outer; ++folder) {
+        line.folders.push_back(std::to_string(folder));
+        for (int inner = 1; inner <= 99; ++inner)
+            line.folders.push_back(std::to_string(folder) + "\\" + std::to_string(inner));
+    }
+    return line;
+}
+
 std::string Key(const Shape& shape, std::size_t length) {
     return std::string("rules/") + shape.name + "/" + std::to_string(length);
 }
@@ -48,7 +61,7 @@ std::string Key(const Shape& shape, std::size_t length) {
 bool RunRules(const std::string& text, std::size_t* names = nullptr) {
     std::memcpy(InputBuf.get(), text.c_str(), text.size() + 1);
     NormaliseSpec();
-    if (!CheckSpecSyntax() || !ParseSpec()) return false;
+    if (!CheckSpecSyntax() || !ParseSpec() || !ExpandPatterns()) return false;
     if (names != nullptr) {
         *names = 0;
         for (const SpecNode* node = SpecList.get(); node != nullptr && node->name != nullptr; node = node->next.get())
@@ -115,6 +128,8 @@ int main(int argc, char** argv) {
     fake::Reset();
     InputBuf.reset(new char[InputCapacity]);
     MessageBuffer.reset(new char[MessageBufferSize]);
+    TargetPath.reset(new char[TargetPathSize]);
+    std::snprintf(TargetPath.get(), TargetPathSize, "%s", "C:\\Data");
 
     std::map<std::string, lines::Line> made;
     for (const Shape& shape : Shapes) {
@@ -127,6 +142,17 @@ int main(int argc, char** argv) {
             })->Unit(benchmark::kMicrosecond);
             made.emplace(key, std::move(line));
         }
+    }
+
+    const Shape patterns{"patterns", "pattern line", nullptr};
+    for (const int outer : {10, 100}) {
+        lines::Line line = PatternLine(outer);
+        if (!CheckLine(patterns, line.folders.size(), line)) return 1;
+        const std::string key = Key(patterns, line.folders.size());
+        benchmark::RegisterBenchmark(key.c_str(), [text = line.text](benchmark::State& state) {
+            for (auto _ : state) benchmark::DoNotOptimize(RunRules(text));
+        })->Unit(benchmark::kMicrosecond);
+        made.emplace(key, std::move(line));
     }
 
     MedianCollector collector;
@@ -156,6 +182,13 @@ int main(int argc, char** argv) {
         PrintRow(figure, Micros(us), "typical " + Micros(typicalUs), Times(ratio), "at most 3x typical",
                  ratio <= ShapeGoalRatio);
     }
+    const double thousandUs = collector.medianUs[Key(patterns, 1000)],
+                 patternUs = collector.medianUs[Key(patterns, 10000)];
+    PrintRow("rules, pattern line `" + made[Key(patterns, 10000)].text + "` (10000 folders), native -O2",
+             Micros(patternUs), "typical " + Micros(typicalUs), Times(patternUs / typicalUs), "", true);
+    PrintRow("rules, the same pattern line at 10000 folders against 1000 (linear: about 10x)",
+             Times(patternUs / thousandUs), "1000 folders " + Micros(thousandUs), "", "at most 15x",
+             patternUs / thousandUs <= PatternGrowthGoal);
     std::printf("Rules, time for %zu characters against %zu (linear: about 2x):\n", Lengths[1], Lengths[0]);
     for (const Shape& shape : Shapes) {
         const double shorter = collector.medianUs[Key(shape, Lengths[0])];

@@ -84,6 +84,14 @@ void Sleep(unsigned milliseconds);
 std::string ProgramPath();
 // The command line the process was started with, the program's path first.
 std::string CommandLine();
+struct Date {
+    int year = 0;
+    int month = 0;  // 1 to 12
+    int day = 0;    // 1 to 31
+};
+// Today, in local time.
+Date Today();
+
 // Whether a new file can be made in `folder` now. Installed under Program Files, a program run
 // without administrator rights cannot write beside itself (UAC's virtualisation is off for it).
 bool FolderTakesNewFiles(const char* folder);

@@ -263,6 +263,12 @@ std::string CommandLine() {
     return win32::Utf8(::GetCommandLineW()).value_or(std::string());
 }
 
+Date Today() {
+    SYSTEMTIME now{};
+    ::GetLocalTime(&now);
+    return {now.wYear, now.wMonth, now.wDay};
+}
+
 // Trying is the only sure test: rights, a read-only medium or a full disk all refuse the same way.
 bool FolderTakesNewFiles(const char* folder) {
     wchar_t probe[MAX_PATH];

@@ -6,6 +6,7 @@
 #include <new>
 #include <string_view>
 
+#include "Patterns.h"
 #include "Shared.h"
 
 std::unique_ptr<SpecNode> SpecList;
@@ -134,6 +135,67 @@ std::string UndoReport(int removed, const std::map<sys::Removal, int>& left) {
     return report;
 }
 
+// A typed name, read for its patterns, with the names typed below it.
+struct TypedFolder {
+    NamePattern pattern;
+    std::vector<TypedFolder> below;
+};
+
+// The tree that SpecList spells, each name read; "" or the message for the first name that
+// cannot be read. The date is taken once, for the whole command.
+std::string ReadTypedTree(std::vector<TypedFolder>* roots) {
+    const sys::Date today = sys::Today();
+    std::vector<std::vector<TypedFolder>*> open{roots};
+    for (const SpecNode* node = SpecList.get(); node != nullptr && node->name != nullptr; node = node->next.get()) {
+        TypedFolder& folder = open.back()->emplace_back();
+        if (std::string problem = folder.pattern.Read(node->name, today); !problem.empty()) return problem;
+        if (node->levelChange == -1) open.push_back(&folder.below);
+        for (std::int32_t climb = 0; climb < node->levelChange && open.size() > 1; ++climb) open.pop_back();
+    }
+    return {};
+}
+
+std::uint64_t FolderCount(const std::vector<TypedFolder>& folders) {
+    std::uint64_t count = 0;
+    for (const TypedFolder& folder : folders) {
+        const std::uint64_t each = SaturatingSum(1, FolderCount(folder.below));
+        count = SaturatingSum(count, SaturatingProduct(folder.pattern.Count(), each));
+    }
+    return count;
+}
+
+// 12345 as "12,345".
+std::string WithThousands(std::uint64_t number) {
+    std::string digits = std::to_string(number);
+    for (std::size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, ",");
+    return digits;
+}
+
+// What *(parent) stands for at the top: the target folder's name, or a drive root's letter.
+std::string TargetFolderName() {
+    std::string target = TargetPath.get();
+    while (!target.empty() && target.back() == '\\') target.pop_back();
+    std::string name = target.substr(target.find_last_of('\\') + 1);
+    if (!name.empty() && name.back() == ':') name.pop_back();
+    return name;
+}
+
+// The expanded names in creation order, each with its depth below the target.
+struct ExpandedFolder {
+    std::string name;
+    std::size_t depth;
+};
+
+void Expand(const std::vector<TypedFolder>& folders, const std::string& parent, std::size_t depth,
+            std::vector<ExpandedFolder>* out) {
+    for (const TypedFolder& folder : folders) {
+        for (std::uint64_t index = 0; index < folder.pattern.Count(); ++index) {
+            out->push_back({folder.pattern.Name(index, parent), depth});
+            Expand(folder.below, out->back().name, depth + 1, out);
+        }
+    }
+}
+
 bool ShowCreationFailure(const char* name, sys::Error error) {
     FormatText(MessageBuffer.get(), MessageBufferSize,
                "A problem occurred during creation of: %s\nAborting further folder creation.", {name});
@@ -170,7 +232,7 @@ bool CreateFromText(const std::string& text) {
     NormaliseSpec();
     if (!CheckSpecSyntax()) return false;
     if (!ParseSpec()) return false;
-    const bool created = CheckFolderNames() && CheckFolderPaths() && CreateFolderTree();
+    const bool created = ExpandPatterns() && CheckFolderNames() && CheckFolderPaths() && CreateFolderTree();
     FreeSpecNodes();
     return created;
 }
@@ -275,6 +337,48 @@ void ReleaseBuffers() {
     TargetPath.reset();
     InputBuf.reset();
     FreeSpecNodes();
+}
+
+bool ExpandPatterns() {
+    // Without patterns the list stays as parsed.
+    bool patterns = false;
+    for (const SpecNode* node = SpecList.get(); node != nullptr && node->name != nullptr; node = node->next.get()) {
+        patterns = patterns || std::strstr(node->name, "*(") != nullptr;
+    }
+    if (!patterns) return true;
+    std::vector<TypedFolder> typed;
+    if (const std::string problem = ReadTypedTree(&typed); !problem.empty()) {
+        ShowError(problem.c_str());
+        return false;
+    }
+    if (const std::uint64_t count = FolderCount(typed); count > MaxFoldersPerCommand) {
+        ShowFormattedError(
+            "The folder specification makes %s folders, more than the 10,000 that Quillet makes at one "
+            "time, so no folders were created.",
+            WithThousands(count).c_str());
+        return false;
+    }
+    std::vector<ExpandedFolder> folders;
+    Expand(typed, TargetFolderName(), 0, &folders);
+    std::unique_ptr<SpecNode> list = NewNode();
+    SpecNode* node = list.get();
+    for (std::size_t at = 0; node != nullptr && at < folders.size(); ++at) {
+        node->made = std::move(folders[at].name);
+        node->name = node->made.data();
+        // Into the next folder's parent: down one, or up as many levels as it lies higher.
+        const std::size_t next = at + 1 < folders.size() ? folders[at + 1].depth : 0;
+        const std::size_t depth = folders[at].depth;
+        node->levelChange = next > depth ? -1 : static_cast<std::int32_t>(at + 1 < folders.size() ? depth - next : 0);
+        node->next = NewNode();
+        node = node->next.get();
+    }
+    FreeSpecNodes();
+    if (node == nullptr) {
+        ShowAllocationFailure("SpecNode");
+        return false;
+    }
+    SpecList = std::move(list);
+    return true;
 }
 
 bool CheckFolderNames() {

@@ -10,7 +10,8 @@
 #include "system.h"
 
 struct SpecNode {
-    char* name = nullptr;          // points into InputBuf; null in the end node
+    char* name = nullptr;          // points into InputBuf, or into `made`; null in the end node
+    std::string made;              // the name a pattern made
     std::int32_t levelChange = 0;  // -1 descend, 0 same level, n > 0 climb n levels
     std::unique_ptr<SpecNode> next;
 };
@@ -48,6 +49,10 @@ bool ParseSpec();
 void FreeSpecNodes();
 // Releases the shared buffers and any parsed specification; each only once.
 void ReleaseBuffers();
+// Replaces each name that holds patterns by the names they stand for, each with its own copy of
+// the folders below it. False, with the message shown, when a pattern cannot be read or the
+// line would make more than MaxFoldersPerCommand folders.
+bool ExpandPatterns();
 bool CheckFolderNames();
 // Whether every folder's full path stays within MaxFolderPathLength; otherwise the first that
 // would not has been named, before anything is made.

@@ -664,6 +664,10 @@ std::vector<Scenario> AllScenarios() {
         // Beside an Archive that must stay empty: a look-alike of the name would land there.
         {"create-unicode", {.folder = "Ārchive", .made = {"Archive"}}, {Type("Złoty|Ωmega"), Enter,
             ExpectTree({"Archive", "Program", "Ārchive", "Ārchive\\Złoty", "Ārchive\\Ωmega"}, ".")}},
+        // A pattern's series as typed, each with the folder typed below it; undo takes them all away.
+        {"create-pattern-then-undo", {}, {Type("Week *(01..02)<*(parent) notes>"), Enter,
+            ExpectTree({"Week 01", "Week 01\\Week 01 notes", "Week 02", "Week 02\\Week 02 notes"}),
+            Press(VK_SPACE, VK_MENU), Press('U'), ExpectShown(InfoBox, "4 folders were removed."), ExpectTree({})}},
         {"create-button-trims-blanks-in-cyrillic-folder", {.folder = "Отчёты"}, {Type("  Май  "), Click(Main, "Create"),
             ExpectTree({"Май"}), ExpectFocus(), ExpectRunning(300)}},
         // Enter creates and closes, which a refused specification must not do; automatic <> completion is off.

@@ -176,14 +176,14 @@ TEST(Engine, DoesWhatTheHelpPageSays) {
          {std::pair{"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&#9;", "\t"}, {"&amp;", "&"}})
         page = std::regex_replace(page, std::regex(entity), text);
     const std::regex cells("<td><code>(.*?)</code>[^<]*</td><td>(.*?)</td></tr>"), comma(", ");
-    for (const std::string id : {"example", "refusal"}) {
+    for (const std::string id : {"example", "pattern", "refusal"}) {
         const std::size_t start = page.find("<table id=\"" + id + "-table\">");
         const std::string table = page.substr(start, page.find("</table>", start) - start);
         std::vector<Row> rows;
         for (std::sregex_iterator row(table.begin(), table.end(), cells), end; row != end; ++row) {
             const std::string typed = (*row)[1], said = (*row)[2];
             const Texts made(std::sregex_token_iterator(said.begin(), said.end(), comma, -1), {});
-            rows.push_back(id == "example" ? Row{.text = typed, .calls = made} : Row{.text = typed, .message = said});
+            rows.push_back(id != "refusal" ? Row{.text = typed, .calls = made} : Row{.text = typed, .message = said});
         }
         EXPECT_GE(rows.size(), 7u) << id;
         Check(rows);
@@ -233,4 +233,32 @@ TEST(Undo, TriesAParentAgainWhileARemovedChildIsPending) {
         fake::TheVolume().pendingChild["C:\\Data\\c"] = 1;
         EXPECT_EQ(UndoLastCreation(), report) << pending;
     }
+}
+
+// Beyond the help page's tables: padding to the wider end, steps downwards, the parent's name at
+// the top and on a drive's root, climbing out of a series, and the patterns that cannot be read.
+TEST(Engine, PatternsMakeTheirSeriesAndNameWhatCannotBeRead) {
+    const auto range = [](const std::string& pattern) {
+        return "\"" + pattern +
+               "\" is not a range Quillet can read: give two whole numbers below one billion, or two letters of the "
+               "same case, such as *(1..10) or *(A..F), and a step after a third .. if you like.";
+    };
+    const auto tooMany = [](const std::string& count) {
+        return "The folder specification makes " + count +
+               " folders, more than the 10,000 that Quillet makes at one time, so no folders were created.";
+    };
+    // clang-format off
+    Check({{.text = "*(8..010..2)|*(c..a..2)|*(Day)", .calls = {"008", "010", "c", "a", "07"}},
+           {.text = "*(parent) old", .calls = {"Data old"}},
+           {.text = "*(parent)", .calls = {"C"}, .target = "C:\\"},
+           {.text = "a<b<*(1..2)>>Q(1)", .calls = {"a", "a\\b", "a\\b\\1", "a\\b\\2", "Q(1)"}},
+           {.text = "*(1..)", .message = range("*(1..)")},
+           {.text = "x|*(a..3)", .message = range("*(a..3)")},
+           {.text = "*(1000000000..1)", .message = range("*(1000000000..1)")},
+           {.text = "a*b", .message = "\"a*b\" contains \"*\" which is not legal in a folder name."},
+           {.text = "Week *(1..2).", .message = "\"Week 1.\" is not a legal folder name."},
+           {.text = "*(1..100)<*(1..99)>|x", .message = tooMany("10,001")},
+           {.text = "*(0..999999999)*(0..999999999)*(0..999999999)",
+            .message = tooMany("18,446,744,073,709,551,615")}});
+    // clang-format on
 }

@@ -123,6 +123,10 @@ std::string ProgramPath() {
     return "C:\\Program Files\\Quillet\\Quillet.exe";
 }
 
+Date Today() {
+    return fake::TheVolume().today;
+}
+
 bool FolderTakesNewFiles(const char* folder) {
     return fake::Key(folder) != fake::Key(fake::TheVolume().unwritableFolder);
 }

@@ -31,8 +31,9 @@ struct Volume {
     sys::Error exclusiveUseFault = sys::kSuccess;  // another copy holds the options file
     bool locked = false;                           // this copy holds it now
     bool lockedWhileShowing = false;               // a message was shown while this copy held it
-    std::string unwritableFolder;                  // FolderTakesNewFiles says no for this folder
-    std::vector<std::string> createCalls;          // every path CreateFolder was given, in order
+    sys::Date today{2026, 12, 7};
+    std::string unwritableFolder;          // FolderTakesNewFiles says no for this folder
+    std::vector<std::string> createCalls;  // every path CreateFolder was given, in order
     std::uint64_t foldersMade = 0;
 };
 
