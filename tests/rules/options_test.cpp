@@ -14,8 +14,6 @@ using Texts = std::vector<std::string>;
 namespace {
 
 const std::string OptionsPath = "C:\\Program Files\\Quillet\\QuilletOptions.dat";
-const std::string HistoryEnd = ": colon at start = end history\r\n";
-const std::string SaveFailed = "For some reason your option settings could not be saved.";
 
 using Settings = std::tuple<bool, int, bool>;  // auto brackets, Enter key action, prompt when Explorer is missing
 
@@ -25,6 +23,14 @@ Settings Current() {
 
 std::string FileBytes() {
     return fake::Find(OptionsPath) == nullptr ? "none" : fake::Find(OptionsPath)->bytes;
+}
+
+// The file as Quillet writes it: each history line ends in CR CR LF.
+std::string Stored(Settings settings, const std::string& history = "") {
+    const auto [autoBrackets, enterKeyAction, prompt] = settings;
+    return "AUTOBRACKETS:" + std::to_string(autoBrackets) + "\r\nENTERKEYACTION:" + std::to_string(enterKeyAction) +
+           "\r\nEXPLORERMISSINGPROMPT:" + std::to_string(prompt) + "\r\nHISTORY:\r\n" + history +
+           ": colon at start = end history\r\n";
 }
 
 // A run that starts with these bytes (or no file) over the settings `before`: the history it reads.
@@ -50,14 +56,10 @@ TEST(OptionsFile, ReadsSettingsAndHistory) {
              {"U:0\nENTERKEYACTION:3\nENTERKEYACTION:4", {false, 4, false}, {}},
              {"BRACKETS:0\nFOO:1\n:1\nAUTOBRACKETS 0\nENTERKEYACTION=4\n", {true, 1, false}, {}},
              {"ENTER\rKEYACTION:3\r\nHISTORY:\r\na\r\r\nb\rc\n:\r\n", {true, 3, false}, {"a", "bc"}},
-             {"ENTERKEYACTION:3\n\x1A"
-              "ENTERKEYACTION:4\nHISTORY:\nz\n",
-              {true, 3, false},
-              {}},
+             {"ENTERKEYACTION:3\n\032ENTERKEYACTION:4\nHISTORY:\nz\n", {true, 3, false}, {}},
              {"HISTORY:\na\n\n  \nENTERKEYACTION:9\n:end\nENTERKEYACTION:6\n",
               {true, 6, false},
               {"a", "  ", "ENTERKEYACTION:9"}},
-             {"ENTERKEYACTION:4294967298", {true, 2, false}, {}},
              {"ENTER\0KEYACTION:3\nHISTORY:\nab\0cd\n"s, {true, 1, false}, {"ab"}}}) {
         SCOPED_TRACE(bytes);
         EXPECT_EQ(Start(bytes), history);
@@ -66,86 +68,63 @@ TEST(OptionsFile, ReadsSettingsAndHistory) {
 }
 
 // Without a file the defaults hold and a save makes one. A file that is there but cannot be read
-// (held by another program, or over 1 MB) gives the defaults too, is said once, and is never
-// written in that run: only a missing file is no file.
+// (held by another program, over 1 MB, or Notepad's "Unicode" in either byte order) gives the
+// defaults too, is said once, and is never written in that run: only a missing file is no file.
 TEST(OptionsFile, AFileThatCannotBeReadIsNeverOverwritten) {
-    const std::string tooLarge((1 << 20) + 1, 'x');
     for (const auto& [bytes, fault, message] : std::vector<std::tuple<std::optional<std::string>, sys::Error, Texts>>{
              {std::nullopt, sys::kSuccess, {}},
              {"ENTERKEYACTION:0", sys::kErrorSharingViolation, {"could not be read"}},
-             {tooLarge, sys::kSuccess, {"larger than 1 MB"}},
-             // Notepad's "Unicode", in either byte order.
-             {"\xFF\xFE"
-              "E\0N\0T\0"s,
-              sys::kSuccess,
-              {"Unicode (UTF-16)"}},
-             {"\xFE\xFF"
-              "\0E\0N\0T"s,
-              sys::kSuccess,
-              {"Unicode (UTF-16)"}}}) {
+             {std::string((1 << 20) + 1, 'x'), sys::kSuccess, {"larger than 1 MB"}},
+             {"\xFF\376E\0N\0T\0"s, sys::kSuccess, {"Unicode (UTF-16)"}},
+             {"\376\377\0E\0N\0T"s, sys::kSuccess, {"Unicode (UTF-16)"}}}) {
         EXPECT_EQ(Start(bytes, {false, 0, false}, fault), Texts{});
         EXPECT_EQ(Current(), Settings(true, 1, false));
         EXPECT_EQ(ShownErrors().size(), message.size());
         for (const std::string& shown : ShownErrors()) EXPECT_NE(shown.find(message[0]), std::string::npos);
         EXPECT_EQ(ShownReasons(), std::vector<sys::Error>(message.size(), fault));
-        EXPECT_EQ(FileBytes(), bytes.value_or("none"));
         fake::TheVolume().readFault = sys::kSuccess;
         SaveOptions(OptionsChange::AddEntry, "a");
-        EXPECT_EQ(FileBytes(), bytes.value_or("AUTOBRACKETS:1\r\nENTERKEYACTION:1\r\nEXPLORERMISSINGPROMPT:0\r\n"
-                                              "HISTORY:\r\na\r\r\n" +
-                                              HistoryEnd));
+        EXPECT_EQ(FileBytes(), bytes.value_or(Stored({true, 1, false}, "a\r\r\n")));
         EXPECT_EQ(ShownErrors().size(), message.size());
     }
 }
 
 // Each save applies its own change to what the file holds then, which another copy of Quillet
-// may have changed meanwhile; entries stay in the code page's bytes they were read in, and in
-// their order.
+// may have changed meanwhile; entries stay in the code page's bytes they were read in, in the
+// order the sorted history list shows them.
 TEST(OptionsFile, ASaveAppliesOnlyItsOwnChangeToWhatTheFileHoldsNow) {
-    const std::string stored = "AUTOBRACKETS:1\r\nENTERKEYACTION:0\r\nEXPLORERMISSINGPROMPT:1\r\nHISTORY:\r\n";
-    Start(stored + "Caf\xE9\r\r\n" + HistoryEnd);
-    fake::AddFile(OptionsPath, stored + "Caf\xE9\r\r\nfromB\r\r\nfromB\r\r\n" + HistoryEnd);  // another copy saved
+    Start(Stored({true, 0, true}, "Caf\xE9\r\r\n"));
+    fake::AddFile(OptionsPath, Stored({true, 0, true}, "Caf\xE9\r\r\nfromB\r\r\nfromB\r\r\n"));  // another copy saved
     OptionSettings = {false, -3, false};  // not applied yet: a history change keeps the file's settings
-    SaveOptions(OptionsChange::AddEntry, "  ");
-    SaveOptions(OptionsChange::AddEntry, "fromB");
+    for (const char* entry : {"  ", "fromB", "Beta", "alpha"}) SaveOptions(OptionsChange::AddEntry, entry);
     SaveOptions(OptionsChange::RemoveEntry, "fromB");
-    EXPECT_EQ(FileBytes(), stored + "  \r\r\nCaf\xE9\r\r\nfromB\r\r\n" + HistoryEnd);
+    EXPECT_EQ(FileBytes(), Stored({true, 0, true}, "  \r\r\nalpha\r\r\nBeta\r\r\nCaf\xE9\r\r\nfromB\r\r\n"));
     SaveOptions(OptionsChange::Settings);
-    EXPECT_EQ(FileBytes(),
-              "AUTOBRACKETS:0\r\nENTERKEYACTION:-3\r\nEXPLORERMISSINGPROMPT:0\r\nHISTORY:\r\n"
-              "  \r\r\nCaf\xE9\r\r\nfromB\r\r\n" +
-                  HistoryEnd);
+    EXPECT_EQ(FileBytes(), Stored({false, -3, false}, "  \r\r\nalpha\r\r\nBeta\r\r\nCaf\xE9\r\r\nfromB\r\r\n"));
     EXPECT_EQ(ShownErrors(), Texts{});
 }
 
 // A file that an editor saved as UTF-8 with a byte-order mark keeps its first key, its entries and
 // its encoding.
 TEST(OptionsFile, AUtf8FileWithItsMarkIsReadAndWrittenAsUtf8) {
-    EXPECT_EQ(Start("\xEF\xBB\xBF"
-                    "ENTERKEYACTION:0\nHISTORY:\nCaf\xC3\xA9 \xCE\xA9\n"),
-              Texts{"Caf\xC3\xA9 \xCE\xA9"});
+    EXPECT_EQ(Start("\357\273\277ENTERKEYACTION:0\nHISTORY:\nCaf\xC3\xA9 \xCE\xA9\n"), Texts{"Caf\xC3\xA9 \xCE\xA9"});
     EXPECT_EQ(Current(), Settings(true, 0, false));
     SaveOptions(OptionsChange::AddEntry, "b");
-    EXPECT_EQ(FileBytes(),
-              "\xEF\xBB\xBF"
-              "AUTOBRACKETS:1\r\nENTERKEYACTION:0\r\nEXPLORERMISSINGPROMPT:0\r\nHISTORY:\r\n"
-              "b\r\r\nCaf\xC3\xA9 \xCE\xA9\r\r\n" +
-                  HistoryEnd);
+    EXPECT_EQ(FileBytes(), "\xEF\xBB\xBF" + Stored({true, 0, false}, "b\r\r\nCaf\xC3\xA9 \xCE\xA9\r\r\n"));
 }
 
 // A settings save writes only the settings changed here since they were read or last saved:
 // what another copy applied meanwhile stays.
 TEST(OptionsFile, ASettingsSaveKeepsWhatAnotherCopyApplied) {
-    const auto settingsInFile = [] { return FileBytes().substr(0, FileBytes().find("HISTORY")); };
     Start("AUTOBRACKETS:1\nENTERKEYACTION:1\nEXPLORERMISSINGPROMPT:1\n");
     fake::AddFile(OptionsPath, "AUTOBRACKETS:0\nENTERKEYACTION:0\nEXPLORERMISSINGPROMPT:1\n");  // another copy applied
     OptionSettings.explorerMissingPrompt = false;
     SaveOptions(OptionsChange::Settings);
-    EXPECT_EQ(settingsInFile(), "AUTOBRACKETS:0\r\nENTERKEYACTION:0\r\nEXPLORERMISSINGPROMPT:0\r\n");
+    EXPECT_EQ(FileBytes(), Stored({false, 0, false}));
     fake::AddFile(OptionsPath, "AUTOBRACKETS:1\nENTERKEYACTION:0\nEXPLORERMISSINGPROMPT:1\n");  // and again
     OptionSettings.autoBrackets = false;
     SaveOptions(OptionsChange::Settings);
-    EXPECT_EQ(settingsInFile(), "AUTOBRACKETS:0\r\nENTERKEYACTION:0\r\nEXPLORERMISSINGPROMPT:1\r\n");
+    EXPECT_EQ(FileBytes(), Stored({false, 0, true}));
 }
 
 // An antivirus or the indexer holding the fresh file for a moment does not lose the change: the
@@ -179,25 +158,14 @@ TEST(OptionsFile, WhereTheProgramsFolderCannotBeWrittenTheUsersFileTakesOver) {
     EXPECT_EQ(OptionSettings.enterKeyAction, 0);
     SaveOptions(OptionsChange::AddEntry, "new");
     SaveOptions(OptionsChange::RemoveEntry, "old");
-    EXPECT_EQ(fake::Find(users)->bytes,
-              "AUTOBRACKETS:1\r\nENTERKEYACTION:0\r\nEXPLORERMISSINGPROMPT:1\r\nHISTORY:\r\nnew\r\r\n" + HistoryEnd);
+    EXPECT_EQ(fake::Find(users)->bytes, Stored({true, 0, true}, "new\r\r\n"));
     EXPECT_EQ(FileBytes(), beside);
     EXPECT_EQ(ShownErrors(), Texts{});
 }
 
-// The history is written in the order the sorted list shows it, whatever order the entries came in.
-TEST(OptionsFile, KeepsTheHistoryInTheListsOrder) {
-    Start(std::nullopt);
-    for (const char* entry : {"alpha", "Beta", "Aardvark<x>", "beta"}) SaveOptions(OptionsChange::AddEntry, entry);
-    SaveOptions(OptionsChange::RemoveEntry, "alpha");
-    EXPECT_EQ(FileBytes(),
-              "AUTOBRACKETS:1\r\nENTERKEYACTION:1\r\nEXPLORERMISSINGPROMPT:0\r\nHISTORY:\r\n"
-              "Aardvark<x>\r\r\nBeta\r\r\nbeta\r\r\n" +
-                  HistoryEnd);
-}
-
 // Another copy holds the file, the file went unreadable since the start, or the write broke off:
-// the file stays as it was, and each failed save says so once, with Windows' reason.
+// the file stays as it was, and each failed save says so once, with Windows' reason, after the
+// lock is let go, so that no other copy waits on the box.
 TEST(OptionsFile, AFailedSaveSaysSoOnceAndKeepsTheFile) {
     for (sys::Error fake::Volume::*fault :
          {&fake::Volume::exclusiveUseFault, &fake::Volume::readFault, &fake::Volume::replaceFault}) {
@@ -205,27 +173,17 @@ TEST(OptionsFile, AFailedSaveSaysSoOnceAndKeepsTheFile) {
         fake::TheVolume().*fault = sys::kErrorAccessDenied;
         SaveOptions(OptionsChange::AddEntry, "a");
         SaveOptions(OptionsChange::RemoveEntry, "kept");
-        EXPECT_EQ(ShownErrors(), Texts(2, SaveFailed));
+        EXPECT_EQ(ShownErrors(), Texts(2, "For some reason your option settings could not be saved."));
         EXPECT_EQ(ShownReasons(), std::vector<sys::Error>(2, sys::kErrorAccessDenied));
-        EXPECT_FALSE(fake::TheVolume().lockedWhileShowing);  // no other copy waits on the box
+        EXPECT_FALSE(fake::TheVolume().lockedWhileShowing);
         EXPECT_EQ(FileBytes(), "HISTORY:\nkept\n");
     }
 }
 
+// An entry is kept only when it reads back as one entry, in the code page.
 TEST(OptionsFile, StoresInHistoryOnlyWhatReadsBackAsOneEntry) {
-    // Each entry, and whether it can be kept: it must read back as one entry, in the code page.
-    for (const auto& [entry, kept] : std::vector<std::pair<std::string, bool>>{{"a<b>|c", true},
-                                                                               {" :a", true},
-                                                                               {"a:b", true},
-                                                                               {"  ", true},
-                                                                               {"Caf\xC3\xA9", true},
-                                                                               {"", false},
-                                                                               {":a", false},
-                                                                               {"a\rb", false},
-                                                                               {"a\nb", false},
-                                                                               {"a\x1A", false},
-                                                                               {"a\0b"s, false},
-                                                                               {"\xCE\xA9mega", false}}) {
-        EXPECT_EQ(HistoryEntryProblem(entry) == nullptr, kept) << entry;
-    }
+    for (const std::string entry : {"a<b>|c", " :a", "a:b", "  ", "Caf\xC3\xA9"})
+        EXPECT_EQ(HistoryEntryProblem(entry), nullptr) << entry;
+    for (const std::string& entry : {""s, ":a"s, "a\rb"s, "a\nb"s, "a\x1A"s, "a\0b"s, "\xCE\xA9mega"s})
+        EXPECT_NE(HistoryEntryProblem(entry), nullptr) << entry;
 }
