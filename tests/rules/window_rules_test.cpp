@@ -75,14 +75,12 @@ TEST(ShellViews, TheViewInFrontOfTheRememberedWindow) {
 TEST(ShellViews, AFolderIsAFullPathOrALibrarysSaveFolder) {
     using enum win::ShellFolderKind;
     // Each view's kind and path, and whether it names a folder to make folders in.
-    for (const auto& [kind, path, named] :
-         std::vector<std::tuple<win::ShellFolderKind, std::string, bool>>{{Path, "C:\\Data", true},
-                                                                          {Path, "\\\\server\\share", true},
-                                                                          {Library, "D:\\Music", true},
-                                                                          {NoPath, "C:\\Data", false},
-                                                                          {Path, "", false},
-                                                                          {Library, "", false},
-                                                                          {Path, "::{20D04FE0}", false}}) {
+    const std::vector<std::tuple<win::ShellFolderKind, std::string, bool>> rows = {{Path, "\\\\server\\share", true},
+                                                                                   {Library, "D:\\Music", true},
+                                                                                   {NoPath, "C:\\Data", false},
+                                                                                   {Library, "", false},
+                                                                                   {Path, "::{20D04FE0}", false}};
+    for (const auto& [kind, path, named] : rows) {
         EXPECT_EQ(FolderOfView({nullptr, nullptr, kind, path}), named ? path : "") << path;
     }
 }
@@ -130,18 +128,17 @@ TEST(Placement, CopiesTheExplorerCornerOrCentresOnItsMonitor) {
 TEST(CommandLine, RegistersUnregistersOrNamesAFolder) {
     using enum StartAction;
     const std::string program = "C:\\My Tools\\Quillet.exe";
-    for (const auto& [line, action, folder] : std::vector<std::tuple<std::string, StartAction, std::string>>{
-             {"Quillet.exe", Run, ""},
-             {"\"" + program + "\" /register", Register, ""},
-             {"Quillet.exe  /UNREGISTER  ", Unregister, ""},
-             {program + " /register", Register, ""},  // unquoted, blank and all
-             {"c:\\my tools\\quillet.exe", Run, ""},
-             {"\"/register\"", Run, ""},
-             {"Quillet.exe /register now", Run, "/register now"},
-             {"\"" + program + "\" \"C:\\\"", Run, "C:\\"},  // Explorer's "%V" for a drive root
-             {"\"" + program + "\" \"D:\\My Data\"  ", Run, "D:\\My Data"},
-             {program + "x D:\\x", Run, "Tools\\Quillet.exex D:\\x"},
-             {"\"" + program, Run, ""}}) {
+    // clang-format off
+    const std::vector<std::tuple<std::string, StartAction, std::string>> rows = {
+        {"Quillet.exe", Run, ""}, {"\"" + program + "\" /register", Register, ""},
+        {"Quillet.exe  /UNREGISTER  ", Unregister, ""}, {program + " /register", Register, ""},  // unquoted, blank and all
+        {"c:\\my tools\\quillet.exe", Run, ""}, {"\"/register\"", Run, ""},
+        {"Quillet.exe /register now", Run, "/register now"},
+        {"\"" + program + "\" \"C:\\\"", Run, "C:\\"},  // Explorer's "%V" for a drive root
+        {"\"" + program + "\" \"D:\\My Data\"  ", Run, "D:\\My Data"},
+        {program + "x D:\\x", Run, "Tools\\Quillet.exex D:\\x"}, {"\"" + program, Run, ""}};
+    // clang-format on
+    for (const auto& [line, action, folder] : rows) {
         const StartRequest request = ReadCommandLine(line, program);
         EXPECT_EQ(std::pair(request.action, request.folder), std::pair(action, folder)) << line;
     }
