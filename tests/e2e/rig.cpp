@@ -12,16 +12,13 @@
 namespace rig {
 namespace {
 
-constexpr const wchar_t* StandInClasses[] = {L"CabinetWClass",      L"WorkerW",           L"ReBarWindow32",
-                                             L"Address Band Root",  L"Breadcrumb Parent", L"ShellTabWindowClass",
-                                             L"DUIViewWndClassName"};
+constexpr const wchar_t* StandInClasses[] = {L"CabinetWClass", L"WorkerW", L"ReBarWindow32"};
 
 // A window that looks to Quillet like an Explorer window: a top-level "CabinetWClass" with the
-// tree the set-up names below it. The address bar shows `barText`: XP's in its only Edit, the
-// breadcrumb bar in its toolbar's text after a localised "Address: ".
+// tree the set-up names below it. The address bar, where it has one, shows `barText`.
 void ShowStandIn(Scene& scene, const std::string& barText) {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_USEREX_CLASSES | ICC_PROGRESS_CLASS | ICC_BAR_CLASSES};
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_USEREX_CLASSES};
     InitCommonControlsEx(&controls);
     // Registered for the life of the driver: the second time round this fails, harmlessly.
     for (const wchar_t* name : StandInClasses) {
@@ -39,23 +36,9 @@ void ShowStandIn(Scene& scene, const std::string& barText) {
                                parent, nullptr, instance, nullptr);
     };
     if (!scene.standIn) return;
-    using enum Setup::Tree;
-    const Setup::Tree tree = scene.setup.tree;
-    if (tree == Windows11) {
-        for (int tab = 0; tab < 2; ++tab)
-            child(L"DUIViewWndClassName", child(L"ShellTabWindowClass", scene.standIn.get(), 0, 0, height), 0, 0,
-                  height);
-        return;
-    }
     const HWND worker = child(L"WorkerW", scene.standIn.get(), 0, 0, height);
-    if (tree == NoAddressBar) return;
+    if (scene.setup.tree == Setup::Tree::NoAddressBar) return;
     const HWND rebar = child(L"ReBarWindow32", worker, 0, 0, 30);
-    if (tree == Windows7) {
-        const HWND progress = child(PROGRESS_CLASSW, child(L"Address Band Root", rebar, 0, 0, 30), 0, 0, 30);
-        const HWND toolbar = child(TOOLBARCLASSNAMEW, child(L"Breadcrumb Parent", progress, 0, 0, 30), 0, 0, 30);
-        SetWindowTextW(toolbar, (L"Address: " + Wide(barText)).c_str());
-        return;
-    }
     // A drop-down combo box is created with the height of its list added.
     child(WC_COMBOBOXEXW, rebar, 10, 4, 200, CBS_DROPDOWN);
     const HWND addressBar = FindChild(scene.standIn.get(), "Edit", nullptr);

@@ -56,12 +56,12 @@ struct Setup {
     // Other files put beside Quillet.exe before it starts, as a download folder may hold them:
     // each name and its bytes.
     std::vector<std::pair<std::string, std::string>> besideProgram{};
-    // The stand-in's window tree, after public dumps of Explorer's windows: XP's address bar
-    // (WorkerW > ReBarWindow32 > ComboBoxEx32 > ComboBox > Edit); none below WorkerW; the
-    // breadcrumb bar of Windows Vista to 11 22H2 (ReBarWindow32 > Address Band Root >
-    // msctls_progress32 > Breadcrumb Parent > ToolbarWindow32 "Address: ...", no Edit until
-    // clicked); Windows 11's tabs since 2023 (two ShellTabWindowClass, the bar drawn in XAML).
-    enum class Tree { XP, NoAddressBar, Windows7, Windows11 };
+    // The stand-in's window tree: XP's address bar (WorkerW > ReBarWindow32 > ComboBoxEx32 >
+    // ComboBox > Edit), after public dumps of Explorer's windows, or none below WorkerW. Later
+    // Explorers show no Edit that Quillet can read either (the breadcrumb bar has none until
+    // clicked, Windows 11 draws its bar in XAML), and under Wine, whose Shell lists no windows,
+    // Quillet takes the same way with them as without an address bar.
+    enum class Tree { XP, NoAddressBar };
     Tree tree = Tree::XP;
     // Given as Quillet's argument, quoted, as Explorer's menu entry passes it; relative to the
     // scenario's folder. Empty: no argument.
@@ -96,7 +96,6 @@ struct Scene {
 inline const std::string Main = "the main window";
 inline const std::string ErrorBox = "Quillet error", Warning = "Quillet warning", OptionsDialog = "Options";
 inline const std::string InfoBox = "Quillet";  // a box; the main window is never taken for it
-inline const std::string Menu = "#32768";      // an open menu, by its class
 inline const std::string Tooltip = "tooltips_class32";
 inline const std::string NotShown = "not shown";
 // Sent with a time-out, so that a hung program cannot hold the driver; 0 when unanswered.
