@@ -166,9 +166,13 @@ std::uint64_t FolderCount(const std::vector<TypedFolder>& folders) {
 
 // 12345 as "12,345".
 std::string WithThousands(std::uint64_t number) {
-    std::string digits = std::to_string(number);
-    for (std::size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, ",");
-    return digits;
+    const std::string digits = std::to_string(number);
+    std::string grouped;
+    for (std::size_t at = 0; at < digits.size(); ++at) {
+        if (at > 0 && (digits.size() - at) % 3 == 0) grouped += ',';
+        grouped += digits[at];
+    }
+    return grouped;
 }
 
 // What *(parent) stands for at the top: the target folder's name, or a drive root's letter.
