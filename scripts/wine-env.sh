@@ -30,8 +30,10 @@ export LC_ALL=C.UTF-8
 # Without these, the first start asks to install Mono and Gecko.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
+# The marker names the recipe below: a prefix made by an older one is made afresh.
+quillet_prefix_recipe=2
 quillet_prefix_ready="$WINEPREFIX/.quillet-prefix-ready"
-if [ ! -f "$quillet_prefix_ready" ]; then
+if [ "$(cat "$quillet_prefix_ready" 2>/dev/null)" != "$quillet_prefix_recipe" ]; then
   echo "wine-env: making the Wine prefix $WINEPREFIX"
   # A prefix left half made by an interrupted run cannot be repaired by wineboot: start afresh.
   rm -rf "$WINEPREFIX"
@@ -54,7 +56,7 @@ if [ ! -f "$quillet_prefix_ready" ]; then
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseXVidMode /d N /f >/dev/null 2>&1 || return 1
   # Let the server write the registry out before it is kept running below.
   wineserver -w
-  touch "$quillet_prefix_ready"
+  echo "$quillet_prefix_recipe" >"$quillet_prefix_ready"
 fi
 
 # QUILLET_WINE_DPI gives the screen that DPI. Programs read it when the first program of a
