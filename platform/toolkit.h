@@ -76,6 +76,8 @@ public:
 
     win::WindowHandle Handle() const { return handle_; }
     Form& OwnerForm() const { return form_; }
+    // The tooltip shown while the mouse rests on the control; "" for none.
+    void SetHint(const std::string& hint);
 
     // A character (a UTF-16 unit) typed while this control has the focus (buttons and the combo box).
     std::function<void(wchar_t& key)> onKeyPress;
@@ -101,6 +103,8 @@ public:
         bool wordWrap = false;
     };
     Label(Form& form, const CreateArgs& args);
+    // A new text, which screen readers are told of as a live region's change.
+    void SetCaption(const std::string& caption);
     std::function<void()> onClick;
 };
 
@@ -143,6 +147,9 @@ public:
     // Many at once, in time linear in their number (up to the sort).
     void AddItems(const std::vector<std::string>& items);
     void DeleteItem(int index);
+
+    // The text after each change, typed or chosen from the list.
+    std::function<void(const std::string& text)> onChange;
 };
 
 class CheckBox : public Control {

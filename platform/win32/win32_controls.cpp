@@ -167,16 +167,35 @@ ui::Control::~Control() {
     form_.GetNative().RemoveControl(*native_);
 }
 
+void ui::Control::SetHint(const std::string& hint) {
+    Form::Native& form = form_.GetNative();
+    form.DeleteTool(*native_);
+    native_->hint = win32::Wide(hint);
+    if (form.tooltip) form.AddTool(*native_);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Label: a static control; SS_NOTIFY gives the clicks and lets the tooltip see the mouse.
 
 ui::Label::Label(Form& form, const CreateArgs& args) : Control(form) {
     native_->transparent = args.transparent;
-    const DWORD style = SS_NOTIFY | (args.wordWrap ? SS_LEFT : SS_LEFTNOWORDWRAP);
+    const DWORD style = SS_NOTIFY | (args.wordWrap ? SS_LEFT : SS_LEFTNOWORDWRAP | SS_ENDELLIPSIS);
     handle_ = win32::ToHandle(
         CreateChild(form, FormWindow(form), *native_,
                     {ControlKind::Label, L"STATIC", args.caption, style, args.bounds, args.font, 0}, args.hint));
     native_->onNotify = ClickOn(STN_CLICKED, onClick);
+}
+
+void ui::Label::SetCaption(const std::string& caption) {
+    const HWND label = native_->window.get();
+    ::SetWindowTextW(label, win32::Wide(caption).c_str());
+    // A transparent label draws nothing behind its text: what lies there is drawn afresh.
+    RECT area{};
+    ::GetWindowRect(label, &area);
+    ::MapWindowPoints(HWND_DESKTOP, native_->parent, reinterpret_cast<POINT*>(&area), 2);
+    ::InvalidateRect(native_->parent, &area, TRUE);
+    constexpr DWORD LiveRegionChanged = 0x8019;  // EVENT_OBJECT_LIVEREGIONCHANGED, Windows 8 and later
+    ::NotifyWinEvent(LiveRegionChanged, label, OBJID_CLIENT, CHILDID_SELF);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -208,6 +227,15 @@ ui::ComboBox::ComboBox(Form& form, const CreateArgs& args) : Control(form) {
     handle_ = win32::ToHandle(
         CreateChild(form, FormWindow(form), *native_,
                     {ControlKind::ComboBox, L"COMBOBOX", "", style, args.bounds, args.font, listHeight}, args.hint));
+    // A choice from the list reaches the edit field only after its notification: it is read
+    // from the list.
+    native_->onNotify = [this](WORD code) {
+        const std::function<void(const std::string&)> handler = onChange;
+        if (!handler || (code != CBN_EDITCHANGE && code != CBN_SELCHANGE)) return;
+        const LRESULT chosen = ::SendMessageW(native_->window.get(), CB_GETCURSEL, 0, 0);
+        if (code == CBN_SELCHANGE && chosen == CB_ERR) return;
+        handler(code == CBN_SELCHANGE ? Item(static_cast<int>(chosen)) : Text().value_or(std::string()));
+    };
 }
 
 std::optional<std::string> ui::ComboBox::Text() const {

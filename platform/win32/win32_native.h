@@ -98,6 +98,7 @@ struct ui::Form::Native {
     ui::Control::Native* ControlContaining(HWND window) const;
     void AddControl(ui::Control::Native& control, const char* hint);
     void RemoveControl(ui::Control::Native& control);
+    void DeleteTool(const ui::Control::Native& control) const;
     void MakeTooltips();
     void AddTool(const ui::Control::Native& control) const;
     // SetFocus by the toolkit. Windows sends BN_CLICKED when an unchecked radio button gets the

@@ -404,6 +404,10 @@ void ui::Form::Native::RemoveControl(ui::Control::Native& control) {
     if (found == controls.end()) return;
     controls.erase(found);
     if (focusControl == &control) focusControl = nullptr;
+    DeleteTool(control);
+}
+
+void ui::Form::Native::DeleteTool(const ui::Control::Native& control) const {
     if (!tooltip) return;
     for (HWND tool : {control.window.get(), control.edit}) {
         if (tool == nullptr) continue;

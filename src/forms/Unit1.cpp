@@ -189,7 +189,7 @@ win::WindowHandle AddressBarMissing() {
 
 }  // namespace
 
-void ShowError(const char* text, sys::Error reason) {
+void ShowErrorBox(const char* text, sys::Error reason) {
     TimerPause pause(Form1->Timer1);
     ui::ShowMessageBox(Form1, WithReason(text, reason), "Quillet error");
 }
@@ -244,6 +244,7 @@ TForm1::TForm1()
     btnQuit.onClick = [this] { btnQuitClick(); };
     btnConfig.onClick = [this] { btnConfigClick(); };
     btnHelp.onClick = [this] { btnHelpClick(); };
+    ComboBox1.onChange = [this](const std::string& text) { ComboBox1Change(text); };
     for (ui::Control* control :
          std::initializer_list<ui::Control*>{&ComboBox1, &btnHistoryAdd, &btnHistoryRemove, &btnCreate, &btnCreateQuit,
                                              &btnQuit, &btnConfig, &btnHelp}) {
@@ -281,6 +282,7 @@ void TForm1::FormCreate() {
     MessageBuffer.reset(new (std::nothrow) char[MessageBufferSize]);
     TargetPath.reset(new (std::nothrow) char[TargetPathSize]);
     if (!MessageBuffer || !TargetPath) throw std::bad_alloc();
+    TargetPath[0] = '\0';  // no folder read yet: the preview measures paths from nothing
 }
 
 void TForm1::FormDestroy() {
@@ -379,6 +381,14 @@ void TForm1::lblSiteLinkClick() {
         ShowError("Windows could not open Quillet's web page.", error);
     }
     SetActiveControl(ComboBox1);
+}
+
+// While a line is typed, the version label says what Enter would do, in full one hover away
+// where the label is too narrow, and the version again once the line is empty.
+void TForm1::ComboBox1Change(const std::string& text) {
+    const std::string status = PreviewLine(text);
+    lblVersionInfo.SetCaption(status.empty() ? Form1Layout::lblVersionInfo.caption : status);
+    lblVersionInfo.SetHint(status);
 }
 
 void TForm1::ComboBox1KeyPress(wchar_t& key) {

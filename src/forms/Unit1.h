@@ -56,6 +56,7 @@ private:
     void btnHistoryRemoveClick();
     void lblSiteLinkClick();
     void ComboBox1KeyPress(wchar_t& key);
+    void ComboBox1Change(const std::string& text);
     void mnuUndoLastCreationClick();
 };
 extern TForm1* Form1;

@@ -2,10 +2,30 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 std::unique_ptr<char[]> MessageBuffer;
 std::unique_ptr<char[]> TargetPath;
 std::unique_ptr<char[]> InputBuf;
+
+namespace {
+HeldErrors* heldErrors = nullptr;
+}
+
+HeldErrors::HeldErrors() : outer_(std::exchange(heldErrors, this)) {}
+
+HeldErrors::~HeldErrors() {
+    heldErrors = outer_;
+}
+
+void HeldErrors::Hold(const char* text) {
+    if (first_.empty()) first_ = text;
+}
+
+void ShowError(const char* text, sys::Error reason) {
+    if (heldErrors != nullptr) return heldErrors->Hold(text);
+    ShowErrorBox(text, reason);
+}
 
 void ShowAllocationFailure(const char* bufferName) {
     ShowFormattedError(

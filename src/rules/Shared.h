@@ -16,7 +16,25 @@ extern std::unique_ptr<char[]> InputBuf;       // the working copy of the typed 
 // The one function that a user of the window-free rules supplies: the program's modal error box
 // (forms/Unit1.cpp), or the tests' record of what would have been shown. `reason` is Windows'
 // error code where Windows refused something; the box then adds Windows' own words for it.
+void ShowErrorBox(const char* text, sys::Error reason);
+// What every rule calls: the box, unless a HeldErrors lives.
 void ShowError(const char* text, sys::Error reason = sys::kSuccess);
+
+// While one lives, ShowError keeps the first text for it and shows nothing: the preview asks
+// the rules what Enter would say, without saying it.
+class HeldErrors {
+public:
+    HeldErrors();
+    HeldErrors(const HeldErrors&) = delete;
+    HeldErrors& operator=(const HeldErrors&) = delete;
+    ~HeldErrors();
+    const std::string& First() const { return first_; }
+    void Hold(const char* text);
+
+private:
+    std::string first_;
+    HeldErrors* outer_;
+};
 // The text, then Windows' own words for `reason` after a blank line, where Windows has any.
 std::string WithReason(const std::string& text, sys::Error reason);
 

@@ -214,7 +214,10 @@ void MoveTextLeft(char* dst, const char* src) {
     }
 }
 
-bool CreateFromText(const std::string& text) {
+namespace {
+
+// Every stage before the first folder is made: true when SpecList then holds the folders to make.
+bool ReadSpecification(const std::string& text) {
     if (const std::size_t typed = Utf16Length(text.c_str()); typed > MaxSpecificationLength) {
         ShowFormattedError(
             "The folder specification holds %lu characters, more than the 2,500 that Quillet takes, "
@@ -236,9 +239,29 @@ bool CreateFromText(const std::string& text) {
     NormaliseSpec();
     if (!CheckSpecSyntax()) return false;
     if (!ParseSpec()) return false;
-    const bool created = ExpandPatterns() && CheckFolderNames() && CheckFolderPaths() && CreateFolderTree();
+    if (ExpandPatterns() && CheckFolderNames() && CheckFolderPaths()) return true;
+    FreeSpecNodes();
+    return false;
+}
+
+}  // namespace
+
+bool CreateFromText(const std::string& text) {
+    if (!ReadSpecification(text)) return false;
+    const bool created = CreateFolderTree();
     FreeSpecNodes();
     return created;
+}
+
+std::string PreviewLine(const std::string& text) {
+    const HeldErrors held;
+    if (!ReadSpecification(text)) return held.First();
+    std::uint64_t folders = 0;
+    for (const SpecNode* node = SpecList.get(); node != nullptr && node->name != nullptr; node = node->next.get()) {
+        ++folders;
+    }
+    FreeSpecNodes();
+    return folders == 1 ? "Creates 1 folder" : "Creates " + WithThousands(folders) + " folders";
 }
 
 void NormaliseSpec() {

@@ -39,6 +39,10 @@ std::string UndoLastCreation();
 // The create command once the target folder is in TargetPath: copies `text` into a new
 // InputBuf, trims it and runs every stage. True when every folder exists at the end.
 bool CreateFromText(const std::string& text);
+// What the create command would do with `text`, in the words of the main window's status: how
+// many folders it names, or the first problem in the words its box would use; "" for a line of
+// blanks. Nothing is shown or made. Paths are measured below TargetPath as it stands.
+std::string PreviewLine(const std::string& text);
 
 void NormaliseSpec();
 bool CheckSpecSyntax();

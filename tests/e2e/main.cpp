@@ -305,16 +305,28 @@ Step Click(const std::string& window, const std::string& button) {
     });
 }
 
-// The mouse comes to rest over the middle of the button.
+// The mouse comes to rest over the middle of the control with that caption.
 // In two moves, as a hand makes them.
-Step Hover(const std::string& window, const std::string& button) {
-    return Act("hover over " + Quoted(button) + " in " + window, [=](Scene& scene) {
+Step Hover(const std::string& window, const std::string& caption, const char* className = "Button") {
+    return Act("hover over " + Quoted(caption) + " in " + window, [=](Scene& scene) {
         RECT shown{};
-        const HWND control = FindChild(Find(scene, window, ShowMs), "Button", button.c_str());
+        const HWND control = FindChild(Find(scene, window, ShowMs), className, caption.c_str());
         INPUT move{INPUT_MOUSE, {.mi = {1, 1, 0, MOUSEEVENTF_MOVE, 0, 0}}};
         return control != nullptr && GetWindowRect(control, &shown) &&
                SetCursorPos((shown.left + shown.right) / 2 - 1, (shown.top + shown.bottom) / 2 - 1) &&
                SendInput(1, &move, sizeof move) == 1;
+    });
+}
+
+// The main window's status, where the version shows while the line is empty.
+Step ExpectStatus(const std::string& status) {
+    return Expect("the status says " + Quoted(status), Quoted(status), [=](Scene& scene) {
+        std::string texts;
+        for (HWND child = nullptr; (child = FindWindowExW(scene.main, child, L"Static", nullptr)) != nullptr;) {
+            if (WindowText(child) == status) return Quoted(status);
+            texts += Quoted(WindowText(child)) + " ";
+        }
+        return texts + "and no other label";
     });
 }
 
@@ -589,6 +601,7 @@ std::vector<Scenario> AllScenarios() {
     const std::vector<TableEntry> mainControls = {
         M::Label1,    M::lblVersionInfo, M::lblSiteLink, M::ComboBox1, M::btnHistoryAdd, M::btnHistoryRemove,
         M::btnCreate, M::btnCreateQuit,  M::btnQuit,     M::btnConfig, M::btnHelp};
+    const std::string b = "\"b*\" contains \"*\" which is not legal in a folder name.";
     // clang-format off
     std::vector<Scenario> scenarios = {
         {"placement-corner-and-margins", {}, cornerAndMargins},
@@ -610,13 +623,15 @@ std::vector<Scenario> AllScenarios() {
             Click(Main, "Create"), ExpectTree({"Archive", "Program", "Ārchive", "Ārchive\\Złoty", "Ārchive\\Ωmega",
             "Ārchive\\Май"}, "."), ExpectFocus(), ExpectRunning(300)}},
         // A pattern's series as typed, each with the folder typed below it; undo takes them all away.
-        {"create-pattern-then-undo", {}, {Type("Week *(01..02)<*(parent) notes>"), Enter,
+        {"create-pattern-then-undo", {}, {Type("Week *(01..02)<*(parent) notes>"), ExpectStatus("Creates 4 folders"), Enter,
             ExpectTree({"Week 01", "Week 01\\Week 01 notes", "Week 02", "Week 02\\Week 02 notes"}),
             Press(VK_SPACE, VK_MENU), Press('U'), ExpectShown(InfoBox, "4 folders were removed."), ExpectTree({})}},
         // Enter creates and closes, which a refused specification must not do: Quillet still runs
-        // when the next text is typed. Automatic <> completion is off.
-        {"illegal-names-then-create-and-close", {.options = Stored(0, 0, 1)}, {Type("a|b*"), Enter,
-            ExpectShown(ErrorBox), Click(ErrorBox, "OK"), ExpectShown(ErrorBox, NotShown), Type("\b\b\b\bx<"),
+        // when the next text is typed. The status said beforehand what the box says, in full
+        // under the mouse. Automatic <> completion is off.
+        {"illegal-names-then-create-and-close", {.options = Stored(0, 0, 1)}, {Type("a|b*"), ExpectStatus(b),
+            Hover(Main, b, "Static"), ExpectShown(Tooltip, b), Enter, ExpectShown(ErrorBox, b), Click(ErrorBox, "OK"),
+            ExpectShown(ErrorBox, NotShown), Type("\b\b\b\b"), ExpectStatus("Quillet 2.1.1"), Type("x<"),
             ExpectCombo("x<", 2), ExpectTree({}), Type("y>"), Enter, ExpectTree({"x", "x\\y"}), ExpectExit(CloseMs)}},
         // Through the window's menu: "a" is older and stays. What else may stop a removal is the
         // rule tests' business.

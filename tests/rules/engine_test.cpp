@@ -258,3 +258,23 @@ TEST(Engine, PatternsMakeTheirSeriesAndNameWhatCannotBeRead) {
             .message = tooMany("18,446,744,073,709,551,615")}});
     // clang-format on
 }
+
+// The status the main window shows while a line is typed: what Enter would do, in the words its
+// box would use, with nothing made and nothing shown.
+TEST(Engine, PreviewSaysWhatEnterWouldDoAndDoesNothing) {
+    for (const auto& [text, status] : std::vector<std::pair<std::string, std::string>>{
+             {"   ", ""},
+             {"a", "Creates 1 folder"},
+             {" a < b | c > | d ", "Creates 4 folders"},
+             {"*(1..1000)<x|y>", "Creates 3,000 folders"},
+             {"x|", "| is not legal at end of folder specification."},
+             {"ok|Week *(1..2).", "\"Week 1.\" is not a legal folder name."},
+             {std::string(2501, 'a'),
+              "The folder specification holds 2501 characters, more than the 2,500 that "
+              "Quillet takes, so no folders were created."}}) {
+        Fresh();
+        EXPECT_EQ(PreviewLine(text), status) << text.substr(0, 20);
+        EXPECT_EQ(fake::TheVolume().createCalls, Texts{});
+        EXPECT_EQ(ShownErrors(), Texts{});
+    }
+}

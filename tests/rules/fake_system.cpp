@@ -12,7 +12,7 @@ std::vector<sys::Error>& ShownReasons() {
     return reasons;
 }
 
-void ShowError(const char* text, sys::Error reason) {
+void ShowErrorBox(const char* text, sys::Error reason) {
     ShownErrors().emplace_back(text);
     ShownReasons().push_back(reason);
     if (fake::TheVolume().locked) fake::TheVolume().lockedWhileShowing = true;

@@ -19,7 +19,7 @@ using Texts = std::vector<std::string>;
 
 // What the engine says is the native tables' business; only Windows' reason is looked at here.
 sys::Error LastReason = 0;
-void ShowError(const char*, sys::Error reason) {
+void ShowErrorBox(const char*, sys::Error reason) {
     LastReason = reason;
 }
 
