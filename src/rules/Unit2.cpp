@@ -184,18 +184,39 @@ std::string TargetFolderName() {
     return name;
 }
 
-// The expanded names in creation order, each with its depth below the target.
-struct ExpandedFolder {
-    std::string name;
-    std::size_t depth;
+// Appends the expanded names to a list in creation order. A node's level change is known once
+// the next node's depth is: down one, or up as many levels as the next one lies higher.
+class ListBuilder {
+public:
+    explicit ListBuilder(SpecNode* first) : next_(first) {}
+
+    // The name as it now stands in the list; null once memory has run out.
+    const std::string* Add(std::string name, std::size_t depth) {
+        if (next_ == nullptr) return nullptr;
+        if (last_ != nullptr)
+            last_->levelChange = depth > lastDepth_ ? -1 : static_cast<std::int32_t>(lastDepth_ - depth);
+        next_->made = std::move(name);
+        next_->name = next_->made.data();
+        next_->next = NewNode();
+        last_ = next_;
+        lastDepth_ = depth;
+        next_ = next_->next.get();
+        return &last_->made;
+    }
+    bool Complete() const { return next_ != nullptr; }
+
+private:
+    SpecNode* next_;
+    SpecNode* last_ = nullptr;
+    std::size_t lastDepth_ = 0;
 };
 
-void Expand(const std::vector<TypedFolder>& folders, const std::string& parent, std::size_t depth,
-            std::vector<ExpandedFolder>* out) {
+void Expand(const std::vector<TypedFolder>& folders, const std::string& parent, std::size_t depth, ListBuilder& list) {
     for (const TypedFolder& folder : folders) {
         for (std::uint64_t index = 0; index < folder.pattern.Count(); ++index) {
-            out->push_back({folder.pattern.Name(index, parent), depth});
-            Expand(folder.below, out->back().name, depth + 1, out);
+            const std::string* added = list.Add(folder.pattern.Name(index, parent), depth);
+            if (added == nullptr) return;
+            Expand(folder.below, *added, depth + 1, list);
         }
     }
 }
@@ -385,22 +406,11 @@ bool ExpandPatterns() {
             WithThousands(count).c_str());
         return false;
     }
-    std::vector<ExpandedFolder> folders;
-    Expand(typed, TargetFolderName(), 0, &folders);
     std::unique_ptr<SpecNode> list = NewNode();
-    SpecNode* node = list.get();
-    for (std::size_t at = 0; node != nullptr && at < folders.size(); ++at) {
-        node->made = std::move(folders[at].name);
-        node->name = node->made.data();
-        // Into the next folder's parent: down one, or up as many levels as it lies higher.
-        const std::size_t next = at + 1 < folders.size() ? folders[at + 1].depth : 0;
-        const std::size_t depth = folders[at].depth;
-        node->levelChange = next > depth ? -1 : static_cast<std::int32_t>(at + 1 < folders.size() ? depth - next : 0);
-        node->next = NewNode();
-        node = node->next.get();
-    }
+    ListBuilder builder(list.get());
+    Expand(typed, TargetFolderName(), 0, builder);
     FreeSpecNodes();
-    if (node == nullptr) {
+    if (!builder.Complete()) {
         ShowAllocationFailure("SpecNode");
         return false;
     }
