@@ -154,13 +154,21 @@ int main(int argc, char** argv) {
         })->Unit(benchmark::kMicrosecond);
         made.emplace(key, std::move(line));
     }
+    // What each keystroke costs: the status the main window shows is the whole line read anew.
+    const std::string previewTypical = "preview/typical", previewPatterns = "preview/patterns";
+    for (const auto& [key, text] : {std::pair{previewTypical, made[Key(Shapes[0], Lengths[1])].text},
+                                    {previewPatterns, made[Key(patterns, 10000)].text}}) {
+        benchmark::RegisterBenchmark(key.c_str(), [text = text](benchmark::State& state) {
+            for (auto _ : state) benchmark::DoNotOptimize(PreviewLine(text));
+        })->Unit(benchmark::kMicrosecond);
+    }
 
     MedianCollector collector;
     collector.SetOutputStream(&std::cerr);
     collector.SetErrorStream(&std::cerr);
     benchmark::RunSpecifiedBenchmarks(&collector);
     benchmark::Shutdown();
-    if (collector.failed || collector.medianUs.size() != made.size()) {
+    if (collector.failed || collector.medianUs.size() != made.size() + 2) {
         std::fprintf(stderr, "rules_bench: a benchmark failed or did not run\n");
         return 1;
     }
@@ -189,6 +197,12 @@ int main(int argc, char** argv) {
     PrintRow("rules, the same pattern line at 10000 folders against 1000 (linear: about 10x)",
              Times(patternUs / thousandUs), "1000 folders " + Micros(thousandUs), "", "at most 15x",
              patternUs / thousandUs <= PatternGrowthGoal);
+    const double keystrokeUs = collector.medianUs[previewTypical],
+                 patternKeystrokeUs = collector.medianUs[previewPatterns];
+    PrintRow("status while typing, per keystroke, typical line (2500 chars), native -O2", Micros(keystrokeUs),
+             "rules " + Micros(typicalUs), Times(keystrokeUs / typicalUs), "", true);
+    PrintRow("status while typing, per keystroke, pattern line (10000 folders), native -O2", Micros(patternKeystrokeUs),
+             "rules " + Micros(patternUs), Times(patternKeystrokeUs / patternUs), "", true);
     std::printf("Rules, time for %zu characters against %zu (linear: about 2x):\n", Lengths[1], Lengths[0]);
     for (const Shape& shape : Shapes) {
         const double shorter = collector.medianUs[Key(shape, Lengths[0])];
