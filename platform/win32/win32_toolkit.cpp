@@ -24,7 +24,6 @@ namespace {
 
 constexpr wchar_t kFormClassName[] = L"QuilletForm";
 constexpr int kModalResultCancel = 2;  // IDCANCEL: the form was closed, not answered
-constexpr COLORREF kLinkColour = RGB(0, 0, 255);
 #ifndef WM_DPICHANGED
 constexpr UINT WM_DPICHANGED = 0x02E0;
 #endif
@@ -71,7 +70,9 @@ bool IsDefaultButton(const ui::Control::Native& control) {
 }
 
 LRESULT ColourStatic(const ui::Control::Native& control, HDC dc) {
-    ::SetTextColor(dc, control.linkColour ? kLinkColour : ::GetSysColor(COLOR_WINDOWTEXT));
+    // The system's colours, so that a high-contrast theme keeps every text readable; a link in
+    // the theme's hyperlink colour.
+    ::SetTextColor(dc, ::GetSysColor(control.linkColour ? COLOR_HOTLIGHT : COLOR_WINDOWTEXT));
     if (control.transparent) {
         ::SetBkMode(dc, TRANSPARENT);
         return reinterpret_cast<LRESULT>(::GetStockObject(NULL_BRUSH));
