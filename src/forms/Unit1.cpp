@@ -223,9 +223,9 @@ bool ResolveTargetPath() {
 
 TForm1::TForm1()
     : ui::Form(Form1Layout::Window),
-      Label1(*this, Form1Layout::Label1),
       lblVersionInfo(*this, Form1Layout::lblVersionInfo),
       lblSiteLink(*this, Form1Layout::lblSiteLink),
+      Label1(*this, Form1Layout::Label1),
       ComboBox1(*this, Form1Layout::ComboBox1),
       btnHistoryAdd(*this, Form1Layout::btnHistoryAdd),
       btnHistoryRemove(*this, Form1Layout::btnHistoryRemove),

@@ -28,9 +28,11 @@ public:
 
     bool CreateFromSpec();
 
-    ui::Label Label1;
     ui::Label lblVersionInfo;
     ui::Label lblSiteLink;
+    // Made just before the combo box: a screen reader names a control without a caption after
+    // the label made before it.
+    ui::Label Label1;
     ui::ComboBox ComboBox1;
     ui::Button btnHistoryAdd;
     ui::Button btnHistoryRemove;
