@@ -273,6 +273,8 @@ public:
     void SetActiveControl(Control& control);   // focus now
 
     std::function<void()> onShow;  // each time the form is shown
+    // A function key pressed in the form, by its number (2 for F2); true when it was used.
+    std::function<bool(int number)> onFunctionKey;
 
     struct Native;
     Native& GetNative() const { return *native_; }

@@ -81,10 +81,20 @@ LRESULT ColourStatic(const ui::Control::Native& control, HDC dc) {
     return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
 }
 
-// Tab and Enter for our forms, in every message loop. A handled key is neither translated
-// nor dispatched, so no WM_CHAR 9 or 13 follows it.
+bool HandleFunctionKey(const MSG& message) {
+    ui::Form::Native* form = FormOfWindow(::GetAncestor(message.hwnd, GA_ROOT));
+    if (form == nullptr || !form->form->onFunctionKey) return false;
+    const std::function<bool(int)> handler = form->form->onFunctionKey;
+    bool used = false;
+    win32::RunHandler([&] { used = handler(static_cast<int>(message.wParam - VK_F1) + 1); });
+    return used;
+}
+
+// Tab, Enter and the function keys for our forms, in every message loop. A handled key is
+// neither translated nor dispatched, so no WM_CHAR 9 or 13 follows it.
 bool PreTranslateKey(const MSG& message) {
     if (message.message != WM_KEYDOWN) return false;
+    if (message.wParam >= VK_F1 && message.wParam <= VK_F24) return HandleFunctionKey(message);
     if (message.wParam != VK_TAB && message.wParam != VK_RETURN) return false;
     if (::GetKeyState(VK_CONTROL) < 0 || ::GetKeyState(VK_MENU) < 0) return false;
     ui::Form::Native* form = FormOfWindow(::GetAncestor(message.hwnd, GA_ROOT));

@@ -28,6 +28,7 @@ constexpr int DialogHiddenPolls = 4;
 constexpr unsigned DialogHiddenPollInterval = 750;
 // An Explorer window that does not answer within this time is taken as hung.
 constexpr unsigned AddressBarAnswerMs = 3000;
+constexpr std::size_t PreviewTreeLines = 30;
 
 constexpr const char* NotAFolderMessage =
     "Windows says that the path shown in the address bar does not exist as a physical disk folder.\n\n"
@@ -245,6 +246,12 @@ TForm1::TForm1()
     btnConfig.onClick = [this] { btnConfigClick(); };
     btnHelp.onClick = [this] { btnHelpClick(); };
     ComboBox1.onChange = [this](const std::string& text) { ComboBox1Change(text); };
+    lblVersionInfo.onClick = [this] { ShowPreviewTree(); };
+    onFunctionKey = [this](int number) {
+        if (number != 2) return false;
+        ShowPreviewTree();
+        return true;
+    };
     for (ui::Control* control :
          std::initializer_list<ui::Control*>{&ComboBox1, &btnHistoryAdd, &btnHistoryRemove, &btnCreate, &btnCreateQuit,
                                              &btnQuit, &btnConfig, &btnHelp}) {
@@ -389,6 +396,20 @@ void TForm1::ComboBox1Change(const std::string& text) {
     const std::string status = PreviewLine(text);
     lblVersionInfo.SetCaption(status.empty() ? Form1Layout::lblVersionInfo.caption : status);
     lblVersionInfo.SetHint(status);
+}
+
+// On request (F2, or a click on the status), the whole tree: the folder is read as Enter reads
+// it, so that what is there already can be marked.
+void TForm1::ShowPreviewTree() {
+    const std::optional<std::string> text = ComboBox1.Text();
+    if (!text) {
+        ShowError(NotUnicodeMessage);
+        return;
+    }
+    if (PreviewLine(*text).empty() || !ResolveTargetPath()) return;  // nothing typed, or no folder
+    TimerPause pause(Timer1);
+    ui::ShowMessageBox(this, PreviewTree(*text, PreviewTreeLines), "Quillet preview", ui::MessageIcon::Information);
+    SetActiveControl(ComboBox1);
 }
 
 void TForm1::ComboBox1KeyPress(wchar_t& key) {

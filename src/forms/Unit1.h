@@ -59,6 +59,7 @@ private:
     void lblSiteLinkClick();
     void ComboBox1KeyPress(wchar_t& key);
     void ComboBox1Change(const std::string& text);
+    void ShowPreviewTree();
     void mnuUndoLastCreationClick();
 };
 extern TForm1* Form1;

@@ -274,6 +274,15 @@ bool CreateFromText(const std::string& text) {
     return created;
 }
 
+namespace {
+
+std::string FolderCountText(std::uint64_t folders, std::uint64_t there) {
+    const std::string named = folders == 1 ? "1 folder" : WithThousands(folders) + " folders";
+    return there == 0 ? "Creates " + named : named + ", " + WithThousands(there) + " there already";
+}
+
+}  // namespace
+
 std::string PreviewLine(const std::string& text) {
     const HeldErrors held;
     if (!ReadSpecification(text)) return held.First();
@@ -282,7 +291,39 @@ std::string PreviewLine(const std::string& text) {
         ++folders;
     }
     FreeSpecNodes();
-    return folders == 1 ? "Creates 1 folder" : "Creates " + WithThousands(folders) + " folders";
+    return FolderCountText(folders, 0);
+}
+
+std::string PreviewTree(const std::string& text, std::size_t maxLines) {
+    const HeldErrors held;
+    if (!ReadSpecification(text)) return held.First();
+    std::string path = TargetPath.get();
+    if (!path.empty() && path.back() == '\\') path.pop_back();
+    std::vector<std::size_t> parents;  // the path's length above each level entered
+    std::uint64_t folders = 0, there = 0;
+    std::string lines;
+    for (const SpecNode* node = SpecList.get(); node != nullptr && node->name != nullptr; node = node->next.get()) {
+        const std::size_t parentLength = path.size();
+        path += '\\';
+        path += node->name;
+        const bool exists = sys::IsFolder(path.c_str());
+        there += exists ? 1 : 0;
+        if (++folders <= maxLines) {
+            lines += std::string(4 * parents.size(), ' ') + node->name + (exists ? "   (there already)" : "") + "\n";
+        }
+        if (node->levelChange == -1) {
+            parents.push_back(parentLength);
+            continue;
+        }
+        path.resize(parentLength);
+        for (std::int32_t climb = 0; climb < node->levelChange && !parents.empty(); ++climb) {
+            path.resize(parents.back());
+            parents.pop_back();
+        }
+    }
+    FreeSpecNodes();
+    if (folders > maxLines) lines += "and " + WithThousands(folders - maxLines) + " more\n";
+    return FolderCountText(folders, there) + ":\n\n" + lines;
 }
 
 void NormaliseSpec() {

@@ -43,6 +43,9 @@ bool CreateFromText(const std::string& text);
 // many folders it names, or the first problem in the words its box would use; "" for a line of
 // blanks. Nothing is shown or made. Paths are measured below TargetPath as it stands.
 std::string PreviewLine(const std::string& text);
+// The same, asked for: every folder on a line of its own, indented by level, those that are
+// there already marked, at most `maxLines` of them and then how many more.
+std::string PreviewTree(const std::string& text, std::size_t maxLines);
 
 void NormaliseSpec();
 bool CheckSpecSyntax();

@@ -634,10 +634,13 @@ std::vector<Scenario> AllScenarios() {
         {"create-unicode", {.folder = "Ārchive", .made = {"Archive"}}, {Type("  Złoty|Ωmega|Май  "),
             Click(Main, "Create"), ExpectTree({"Archive", "Program", "Ārchive", "Ārchive\\Złoty", "Ārchive\\Ωmega",
             "Ārchive\\Май"}, "."), ExpectFocus(), ExpectRunning(300)}},
-        // A pattern's series as typed, each with the folder typed below it; undo takes them all away.
-        {"create-pattern-then-undo", {}, {Type("Week *(01..02)<*(parent) notes>"), ExpectStatus("Creates 4 folders"), Enter,
-            ExpectTree({"Week 01", "Week 01\\Week 01 notes", "Week 02", "Week 02\\Week 02 notes"}),
-            Press(VK_SPACE, VK_MENU), Press('U'), ExpectShown(InfoBox, "4 folders were removed."), ExpectTree({})}},
+        // A pattern's series as typed, each with the folder typed below it; F2 shows the tree, what
+        // is there already marked; undo takes them all away.
+        {"create-pattern-then-undo", {.made = {"Explorer Folder\\Week 02"}}, {Type("Week *(01..02)<*(parent) notes>"),
+            ExpectStatus("Creates 4 folders"), Press(VK_F2), ExpectShown(PreviewBox, "4 folders, 1 there already:\n\n"
+            "Week 01\n    Week 01 notes\nWeek 02   (there already)\n    Week 02 notes\n"), Click(PreviewBox, "OK"),
+            Enter, ExpectTree({"Week 01", "Week 01\\Week 01 notes", "Week 02", "Week 02\\Week 02 notes"}),
+            Press(VK_SPACE, VK_MENU), Press('U'), ExpectShown(InfoBox, "3 folders were removed."), ExpectTree({"Week 02"})}},
         // Enter creates and closes, which a refused specification must not do: Quillet still runs
         // when the next text is typed. The status said beforehand what the box says, in full
         // under the mouse. Automatic <> completion is off.

@@ -96,6 +96,7 @@ struct Scene {
 inline const std::string Main = "the main window";
 inline const std::string ErrorBox = "Quillet error", Warning = "Quillet warning", OptionsDialog = "Options";
 inline const std::string InfoBox = "Quillet";  // a box; the main window is never taken for it
+inline const std::string PreviewBox = "Quillet preview";
 inline const std::string Tooltip = "tooltips_class32";
 inline const std::string NotShown = "not shown";
 // Sent with a time-out, so that a hung program cannot hold the driver; 0 when unanswered.

@@ -278,3 +278,16 @@ TEST(Engine, PreviewSaysWhatEnterWouldDoAndDoesNothing) {
         EXPECT_EQ(ShownErrors(), Texts{});
     }
 }
+
+// Asked for, the whole tree: indented by level, what is there already marked, and the count of
+// the lines left out.
+TEST(Engine, PreviewTreeMarksWhatIsThereAlready) {
+    Fresh();
+    fake::AddFolder("C:\\Data\\a");
+    fake::AddFolder("C:\\Data\\a\\B");
+    EXPECT_EQ(PreviewTree("a<b|c<x>>|d<*(1..3)>", 5),
+              "8 folders, 2 there already:\n\na   (there already)\n    b   (there already)\n    c\n        x\nd\n"
+              "and 3 more\n");
+    EXPECT_EQ(PreviewTree("e|f", 30), "Creates 2 folders:\n\ne\nf\n");
+    EXPECT_EQ(fake::TheVolume().createCalls, Texts{});
+}
