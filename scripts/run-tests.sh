@@ -101,7 +101,7 @@ e2e_at_144_dpi() (
 # build/screenshots.
 e2e_dpi() {
   # Only their own pictures: the help page's, from the win32 tests, stays beside them.
-  rm -f "$screenshots_dir"/{main,options,warning}-*.png && mkdir -p "$screenshots_dir" || return 1
+  rm -f "$screenshots_dir"/{main,status,options,warning}-*.png && mkdir -p "$screenshots_dir" || return 1
   export QUILLET_SCREENSHOTS
   QUILLET_SCREENSHOTS="$repo_root/$screenshots_dir"
   e2e_logged build/e2e-96.log "${layout_scenarios[@]}" && e2e_at_144_dpi

@@ -614,12 +614,17 @@ std::vector<Scenario> AllScenarios() {
         M::Label1,    M::lblVersionInfo, M::lblSiteLink, M::ComboBox1, M::btnHistoryAdd, M::btnHistoryRemove,
         M::btnCreate, M::btnCreateQuit,  M::btnQuit,     M::btnConfig, M::btnHelp};
     const std::string b = "\"b*\" contains \"*\" which is not legal in a folder name.";
+    ui::Label::CreateArgs status = M::lblVersionInfo;
+    status.caption = "Creates 4 folders";
     // clang-format off
     std::vector<Scenario> scenarios = {
         {"placement-corner-and-margins", {}, cornerAndMargins},
         {"dpi-changed", {}, {ExpectSizeAtDpi(144, M::Window), SendDpiChange(144, {300, 200}), ExpectLayout(Main, "", M::Window, mainControls, 144),
             ExpectWindow(Main, At::Screen, {300, 200})}},
         {"layout-main", {}, {ExpectLayout(Main, "main", M::Window, mainControls), ExpectComboName("Folder spec")}},
+        // The status in the version's place, whole at 96 and 144 dpi.
+        {"layout-status", {}, {Type("Week *(01..02)<*(parent) notes>"), ExpectLayout(Main, "status", M::Window,
+            {status})}},
         // The box pauses the watchdog, which closes Quillet once the box is gone.
         {"watchdog", {}, {Type("a*"), Enter, ExpectShown(ErrorBox), CloseStandIn(),
             ExpectRunning(3000), Click(ErrorBox, "OK"), ExpectExit(WatchdogMs)}},
