@@ -44,6 +44,14 @@ bool IsNumber(const std::string& text) {
            std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
+// Of digits IsNumber has passed. std::stoll would link in libstdc++'s exceptions and locales,
+// some 60 KB of the program.
+std::int64_t Number(const std::string& digits) {
+    std::int64_t value = 0;
+    for (const char c : digits) value = value * 10 + (c - '0');
+    return value;
+}
+
 bool IsLetter(const std::string& text, bool upper) {
     return text.size() == 1 && (upper ? text[0] >= 'A' && text[0] <= 'Z' : text[0] >= 'a' && text[0] <= 'z');
 }
@@ -128,7 +136,7 @@ std::string NamePattern::ReadPattern(const std::string& pattern, const std::stri
     Part range(Part::Kind::Numbers, {});
     if (IsNumber(first) && IsNumber(last)) {
         range.kind = Part::Kind::Numbers;
-        range.from = std::stoll(first);
+        range.from = Number(first);
         // A leading zero at either end pads every value to the wider end.
         if ((first.size() > 1 && first[0] == '0') || (last.size() > 1 && last[0] == '0')) {
             range.width = std::max(first.size(), last.size());
@@ -139,8 +147,8 @@ std::string NamePattern::ReadPattern(const std::string& pattern, const std::stri
     } else {
         return Problem(RangeMessage, pattern);
     }
-    const std::int64_t to = range.kind == Part::Kind::Numbers ? std::stoll(last) : last[0];
-    const std::int64_t step = ends.size() == 3 ? std::stoll(ends[2]) : 1;
+    const std::int64_t to = range.kind == Part::Kind::Numbers ? Number(last) : last[0];
+    const std::int64_t step = ends.size() == 3 ? Number(ends[2]) : 1;
     if (step == 0) return Problem(StepMessage, pattern);
     range.step = to < range.from ? -step : step;
     range.count = static_cast<std::uint64_t>((to < range.from ? range.from - to : to - range.from) / step) + 1;
