@@ -49,7 +49,7 @@ struct Font {
     bool bold = false;
     bool italic = false;
     bool underline = false;
-    bool linkColour = false;  // the system's hyperlink colour instead of the window-text colour
+    bool linkColour = false;  // a link's colour instead of the window-text colour
 };
 
 // Thrown by the toolkit when a window cannot be made, with Windows' error code; shown by

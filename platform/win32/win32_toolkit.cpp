@@ -69,10 +69,18 @@ bool IsDefaultButton(const ui::Control::Native& control) {
            (::GetWindowLongW(control.window.get(), GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
 }
 
+// Blue, as links are, except in a high-contrast theme, whose own hyperlink colour is the one that
+// reads on its background. (Wine's default hyperlink colour is a pale grey.)
+COLORREF LinkColour() {
+    HIGHCONTRASTW contrast{sizeof contrast, 0, nullptr};
+    const bool high = ::SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
+                      (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
+    return high ? ::GetSysColor(COLOR_HOTLIGHT) : RGB(0, 0, 255);
+}
+
 LRESULT ColourStatic(const ui::Control::Native& control, HDC dc) {
-    // The system's colours, so that a high-contrast theme keeps every text readable; a link in
-    // the theme's hyperlink colour.
-    ::SetTextColor(dc, ::GetSysColor(control.linkColour ? COLOR_HOTLIGHT : COLOR_WINDOWTEXT));
+    // The system's colours, so that a high-contrast theme keeps every text readable.
+    ::SetTextColor(dc, control.linkColour ? LinkColour() : ::GetSysColor(COLOR_WINDOWTEXT));
     if (control.transparent) {
         ::SetBkMode(dc, TRANSPARENT);
         return reinterpret_cast<LRESULT>(::GetStockObject(NULL_BRUSH));
