@@ -200,13 +200,11 @@ public:
     ~SystemMenuItem();
     void SetEnabled(bool enabled);  // a disabled item is greyed and cannot be chosen
     bool Enabled() const { return enabled_; }
-    const std::string& Caption() const { return caption_; }
     std::function<void()> onClick;
 
 private:
     Form& form_;
     unsigned id_;
-    std::string caption_;
     bool enabled_ = true;
 };
 

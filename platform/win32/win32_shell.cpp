@@ -1,6 +1,6 @@
 // ui::ReadShellViews: which folder each open Explorer view shows, as Windows' Shell tells it.
 // The calls go through COM into Explorer's process, so they run in a thread of their own that
-// the GUI waits for no longer than it is told. ole32 and oleaut32 are loaded only when the Shell
+// the GUI waits for no longer than it is told. ole32 and shell32 are loaded only when the Shell
 // is first asked, so that a start that finds an address bar never loads them.
 #include <exdisp.h>
 #include <servprov.h>
@@ -159,12 +159,12 @@ public:
           answered_(::CreateEventW(nullptr, FALSE, FALSE, nullptr)) {
         if (asked_ && answered_ && com.Load()) thread_.reset(::CreateThread(nullptr, 0, Run, this, 0, nullptr));
     }
-    // The thread is told to stop and given a moment; one still inside Explorer ends with the process.
-    ~ShellAsker() {
-        if (!thread_) return;
+    // Tells the thread to stop and gives it a moment; true once it has ended (or never ran).
+    bool Stop() {
+        if (!thread_) return true;
         stopping_ = true;
         ::SetEvent(asked_.get());
-        ::WaitForSingleObject(thread_.get(), 1000);
+        return ::WaitForSingleObject(thread_.get(), 1000) == WAIT_OBJECT_0;
     }
 
     ui::ShellAnswer Ask(unsigned timeoutMs, std::vector<win::ShellView>* views) {
@@ -205,6 +205,13 @@ private:
 }  // namespace
 
 ui::ShellAnswer ui::ReadShellViews(unsigned timeoutMs, std::vector<win::ShellView>* views) {
-    static ShellAsker asker;  // made when first asked
-    return asker.Ask(timeoutMs, views);
+    // Made when first asked. At exit it goes only once its thread has ended: a thread still
+    // inside Explorer keeps what it uses until the process ends.
+    struct StopFirst {
+        void operator()(ShellAsker* asker) const {
+            if (asker->Stop()) delete asker;
+        }
+    };
+    static const std::unique_ptr<ShellAsker, StopFirst> asker(new ShellAsker);
+    return asker->Ask(timeoutMs, views);
 }

@@ -785,11 +785,11 @@ void ui::Timer::SetInterval(unsigned milliseconds) {
 // ---------------------------------------------------------------------------------------------
 // SystemMenuItem: our command ids lie below the system's own (0xF000 and up), in steps of 16.
 
-ui::SystemMenuItem::SystemMenuItem(Form& form, const char* caption) : form_(form), caption_(caption) {
+ui::SystemMenuItem::SystemMenuItem(Form& form, const char* caption) : form_(form) {
     Form::Native& native = form.GetNative();
     id_ = 0x10 * static_cast<unsigned>(native.systemMenuItems.size() + 1);
     native.systemMenuItems[id_] = this;
-    native.AddToSystemMenu(id_, caption_);
+    native.AddToSystemMenu(id_, caption);
 }
 
 ui::SystemMenuItem::~SystemMenuItem() {

@@ -305,10 +305,11 @@ void TForm1::Timer1Timer() {
         TargetState.addressBarEdit = FindAddressBar(TargetState.explorerWindow);
         if (TargetState.way == TargetWay::Ask && !TargetState.desktopMode) Close();
     }
-    // Without an address bar of its own, Quillet goes with the window it was started over.
+    // Without an address bar of its own, Quillet goes with the window it was started over; started
+    // over no window at all, it has nothing to go with.
     const win::WindowHandle watched =
         TargetState.addressBarEdit != nullptr ? TargetState.addressBarEdit : TargetState.explorerWindow;
-    if (!TargetState.desktopMode && !ui::WindowExists(watched)) Close();
+    if (!TargetState.desktopMode && watched != nullptr && !ui::WindowExists(watched)) Close();
 }
 
 bool TForm1::CreateFromSpec() {
@@ -406,7 +407,8 @@ void TForm1::ShowPreviewTree() {
         ShowError(NotUnicodeMessage);
         return;
     }
-    if (PreviewLine(*text).empty() || !ResolveTargetPath()) return;  // nothing typed, or no folder
+    if (text->find_first_not_of(' ') == std::string::npos || !ResolveTargetPath())
+        return;  // nothing typed, or no folder
     TimerPause pause(Timer1);
     ui::ShowMessageBox(this, PreviewTree(*text, PreviewTreeLines), "Quillet preview", ui::MessageIcon::Information);
     SetActiveControl(ComboBox1);

@@ -135,7 +135,6 @@ std::string NamePattern::ReadPattern(const std::string& pattern, const std::stri
     const std::string& last = ends[1];
     Part range(Part::Kind::Numbers, {});
     if (IsNumber(first) && IsNumber(last)) {
-        range.kind = Part::Kind::Numbers;
         range.from = Number(first);
         // A leading zero at either end pads every value to the wider end.
         if ((first.size() > 1 && first[0] == '0') || (last.size() > 1 && last[0] == '0')) {

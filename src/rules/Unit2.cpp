@@ -4,6 +4,7 @@
 #include <cstring>
 #include <map>
 #include <new>
+#include <set>
 #include <string_view>
 
 #include "Patterns.h"
@@ -175,10 +176,16 @@ std::string WithThousands(std::uint64_t number) {
     return grouped;
 }
 
+// The target folder's path without the backslash that a drive's root ends in.
+std::string TargetWithoutBackslash() {
+    std::string target = TargetPath.get();
+    if (!target.empty() && target.back() == '\\') target.pop_back();
+    return target;
+}
+
 // What *(parent) stands for at the top: the target folder's name, or a drive root's letter.
 std::string TargetFolderName() {
-    std::string target = TargetPath.get();
-    while (!target.empty() && target.back() == '\\') target.pop_back();
+    const std::string target = TargetWithoutBackslash();
     std::string name = target.substr(target.find_last_of('\\') + 1);
     if (!name.empty() && name.back() == ':') name.pop_back();
     return name;
@@ -297,8 +304,7 @@ std::string PreviewLine(const std::string& text) {
 std::string PreviewTree(const std::string& text, std::size_t maxLines) {
     const HeldErrors held;
     if (!ReadSpecification(text)) return held.First();
-    std::string path = TargetPath.get();
-    if (!path.empty() && path.back() == '\\') path.pop_back();
+    std::string path = TargetWithoutBackslash();
     std::vector<std::size_t> parents;  // the path's length above each level entered
     std::uint64_t folders = 0, there = 0;
     std::string lines;
@@ -479,10 +485,8 @@ bool CheckFolderNames() {
 }
 
 bool CheckFolderPaths() {
-    std::size_t target = Utf16Length(TargetPath.get());
-    if (target > 0 && TargetPath[std::strlen(TargetPath.get()) - 1] == '\\') --target;
     // The lengths of the paths the next folder goes below, the target's first.
-    std::vector<std::size_t> parents{target};
+    std::vector<std::size_t> parents{Utf16Length(TargetWithoutBackslash().c_str())};
     for (const SpecNode* node = SpecList.get(); node != nullptr && node->name != nullptr; node = node->next.get()) {
         const std::size_t length = parents.back() + 1 + Utf16Length(node->name);
         if (length > MaxFolderPathLength) {
@@ -562,18 +566,18 @@ std::string UndoLastCreation() {
     std::reverse(folders.begin(), folders.end());
     std::stable_sort(folders.begin(), folders.end(),
                      [](const CreatedFolder& a, const CreatedFolder& b) { return Depth(a.path) > Depth(b.path); });
-    std::vector<std::string> removed;
+    // The folders a child of which this undo removed: one look each, however many were made.
+    std::set<std::string> parentsOfRemoved;
+    int removed = 0;
     std::map<sys::Removal, int> left;
     for (const CreatedFolder& folder : folders) {
-        const std::string below = folder.path + "\\";
-        const bool childRemoved = std::any_of(removed.begin(), removed.end(),
-                                              [&below](const std::string& path) { return path.starts_with(below); });
-        const sys::Removal removal = RemoveAfterChildren(folder, childRemoved);
+        const sys::Removal removal = RemoveAfterChildren(folder, parentsOfRemoved.contains(folder.path));
         if (removal == sys::Removal::Removed) {
-            removed.push_back(folder.path);
+            ++removed;
+            parentsOfRemoved.insert(folder.path.substr(0, folder.path.find_last_of('\\')));
         } else {
             ++left[removal];
         }
     }
-    return UndoReport(static_cast<int>(removed.size()), left);
+    return UndoReport(removed, left);
 }
