@@ -62,13 +62,20 @@ fi
 # QUILLET_WINE_DPI gives the screen that DPI. Programs read it when the first program of a
 # server session starts, so it is written in a session of its own, which ends before the one
 # kept running below. Written every time: a prefix made on a fresh machine once kept 96 dpi.
-if [ -n "${QUILLET_WINE_DPI:-}" ]; then
+# Both places that Windows has kept it in: Wine reads the user's first and falls back to the
+# machine's, which a new prefix sets to 96.
+quillet_write_dpi() {
   # A session still kept running from an earlier sourcing would never end on its own.
   wineserver -k 2>/dev/null
   wineserver -w
-  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$QUILLET_WINE_DPI" /f \
-    >/dev/null 2>&1 || return 1
+  local key
+  for key in 'HKCU\Control Panel\Desktop' 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts'; do
+    wine reg add "$key" /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1 || return 1
+  done
   wineserver -w
+}
+if [ -n "${QUILLET_WINE_DPI:-}" ]; then
+  quillet_write_dpi "$QUILLET_WINE_DPI" || return 1
 fi
 
 # Keeps the server running between programs; `wineserver -k` stops it.
