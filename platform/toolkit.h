@@ -78,6 +78,9 @@ public:
     Form& OwnerForm() const { return form_; }
     // The tooltip shown while the mouse rests on the control; "" for none.
     void SetHint(const std::string& hint);
+    // What a screen reader calls the control where another shows its caption (a label beside a
+    // check box too narrow for one).
+    void SetAccessibleName(const std::string& name);
 
     // A character (a UTF-16 unit) typed while this control has the focus (buttons and the combo box).
     std::function<void(wchar_t& key)> onKeyPress;
@@ -92,6 +95,8 @@ protected:
     std::unique_ptr<Native> native_;
 };
 
+enum class Urgency { Polite, Assertive };
+
 class Label : public Control {
 public:
     struct CreateArgs {
@@ -103,8 +108,9 @@ public:
         bool wordWrap = false;
     };
     Label(Form& form, const CreateArgs& args);
-    // A new text, which screen readers are told of as a live region's change.
-    void SetCaption(const std::string& caption);
+    // A new text, which screen readers are told of as a live region's change: read once they are
+    // done speaking (polite), or at once (assertive).
+    void SetCaption(const std::string& caption, Urgency urgency = Urgency::Polite);
     std::function<void()> onClick;
 };
 
@@ -229,6 +235,32 @@ public:
 private:
     Form& form_;
     std::unique_ptr<Native> native_;
+};
+
+// Work done in a thread of its own, so that a slow or network disk never makes the form wait.
+// Only the newest job counts: one started while another runs waits in its place, replacing any
+// that waited, and the answer of a job that a newer one (or Cancel) has replaced is never given.
+// An answer is handed to onAnswer on the form's thread, by whichever message loop runs. Without a
+// thread (none could be made), no job runs and no answer comes.
+class BackgroundJob {
+public:
+    explicit BackgroundJob(Form& form);
+    BackgroundJob(const BackgroundJob&) = delete;
+    BackgroundJob& operator=(const BackgroundJob&) = delete;
+    // Does not wait for a job still running: the thread ends after it, its answer unheard.
+    ~BackgroundJob();
+    // `job` must own what it uses: it may run on after the form is gone.
+    void Start(std::function<std::string()> job);
+    void Cancel();
+    std::function<void(const std::string& answer)> onAnswer;
+
+    struct Native;
+    void Deliver();  // the form's part: hands over the answer, if it is still wanted
+
+private:
+    Form& form_;
+    unsigned id_;
+    std::shared_ptr<Native> native_;
 };
 
 class Form {

@@ -164,7 +164,12 @@ ui::Control::Control(Form& form) : form_(form), native_(std::make_unique<Native>
 }
 
 ui::Control::~Control() {
+    if (native_->annotated) win32::ClearAnnotations(native_->window.get());
     form_.GetNative().RemoveControl(*native_);
+}
+
+void ui::Control::SetAccessibleName(const std::string& name) {
+    native_->annotated |= win32::AnnotateName(native_->window.get(), win32::Wide(name));
 }
 
 void ui::Control::SetHint(const std::string& hint) {
@@ -186,8 +191,10 @@ ui::Label::Label(Form& form, const CreateArgs& args) : Control(form) {
     native_->onNotify = ClickOn(STN_CLICKED, onClick);
 }
 
-void ui::Label::SetCaption(const std::string& caption) {
+void ui::Label::SetCaption(const std::string& caption, Urgency urgency) {
     const HWND label = native_->window.get();
+    // A screen reader reads a live region's change only where the control says how urgent it is.
+    native_->annotated |= win32::AnnotateLiveSetting(label, urgency == Urgency::Assertive);
     ::SetWindowTextW(label, win32::Wide(caption).c_str());
     // A transparent label draws nothing behind its text: what lies there is drawn afresh.
     RECT area{};

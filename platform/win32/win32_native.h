@@ -38,6 +38,16 @@ UniqueFont MakeFont(const ui::Font& font, int dpi);
 
 std::optional<std::string> WindowText(HWND window);
 
+// Dynamic annotations of a control, for screen readers: its name, and whether a change of its
+// text is read at once (assertive) or once the reader is done speaking (polite). Each false
+// where oleacc cannot take it. Cleared before the control's window goes.
+bool AnnotateName(HWND control, const std::wstring& name);
+bool AnnotateLiveSetting(HWND control, bool assertive);
+void ClearAnnotations(HWND control);
+
+// Posted to a form when a background job's answer is ready; wParam names the job.
+constexpr UINT AnswerReady = WM_APP + 1;
+
 // Runs an event handler; an exception must not unwind through user32's frames, so it is
 // shown by the application object here and the program goes on.
 void RunHandler(const std::function<void()>& handler);
@@ -55,9 +65,10 @@ struct ui::Control::Native {
     // The 96-dpi layout, kept to scale from whenever the DPI changes.
     ui::Bounds design{};
     ui::Font fontSpec{};
-    int extraHeight = 0;  // a drop-down combo box's list, below its edit field
-    int itemHeight = 0;   // a combo box's list items
-    std::wstring hint;    // shown as a tooltip, if any
+    int extraHeight = 0;     // a drop-down combo box's list, below its edit field
+    int itemHeight = 0;      // a combo box's list items
+    std::wstring hint;       // shown as a tooltip, if any
+    bool annotated = false;  // for screen readers, which the window's end must clear
     // A WM_COMMAND notification code from this control (BN_CLICKED, STN_CLICKED).
     std::function<void(WORD code)> onNotify;
     win32::UniqueWindow window;
@@ -74,6 +85,7 @@ struct ui::Form::Native {
     ui::Control::Native* focusControl = nullptr;  // focused when the form becomes active
     std::vector<ui::Control::Native*> controls;   // in creation order, which is the tab order
     std::map<UINT_PTR, ui::Timer*> timers;
+    std::map<WPARAM, ui::BackgroundJob*> jobs;            // by id, which an answer's message carries
     std::map<UINT, ui::SystemMenuItem*> systemMenuItems;  // by command id
     // One font of each kind its controls use, at the form's DPI; they outlive the controls.
     struct CachedFont {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "toolkit.h"
+#include "win32_com.h"
 #include "win32_native.h"
 #include "win32_text.h"
 
@@ -41,33 +42,13 @@ struct ComFunctions {
 
     template <typename Function>
     static void Take(HMODULE module, const char* name, Function& function) {
-        function =
-            module ? reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name))) : nullptr;
+        function = win32::FindFunction<Function>(module, name);
     }
 };
 
 ComFunctions com;
 
-// Owns one reference to a COM object.
-template <typename Interface>
-class ComPtr {
-public:
-    ComPtr() = default;
-    ComPtr(const ComPtr&) = delete;
-    ComPtr& operator=(const ComPtr&) = delete;
-    ~ComPtr() {
-        if (object_ != nullptr) object_->Release();
-    }
-    Interface* operator->() const { return object_; }
-    Interface* get() const { return object_; }
-    explicit operator bool() const { return object_ != nullptr; }
-    // For a call that hands out a new reference.
-    Interface** Out() { return &object_; }
-    void** OutVoid() { return reinterpret_cast<void**>(&object_); }
-
-private:
-    Interface* object_ = nullptr;
-};
+using win32::ComPtr;
 
 // Memory the Shell allocated for Quillet: an item id list or a text.
 struct TaskMemFree {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "system.h"
+#include "win32_com.h"
 #include "win32_handles.h"
 #include "win32_text.h"
 
@@ -327,18 +328,35 @@ void LoadLibrariesFromSystemOnly() {
     if (restrict != nullptr) restrict(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
-Error OpenDocument(const char* fileOrAddress) {
-    // ShellExecute wants COM on the calling thread, apartment-threaded: some handlers fail
-    // without it. Done once, when first needed, so that a start loads no ole32; it stays.
-    [[maybe_unused]] static const bool comReady = [] {
-        using Initialize = HRESULT(WINAPI*)(LPVOID, DWORD);
-        const HMODULE ole32 = ::LoadLibraryW(L"ole32.dll");
-        const auto initialize =
-            ole32 ? reinterpret_cast<Initialize>(reinterpret_cast<void*>(::GetProcAddress(ole32, "CoInitializeEx")))
-                  : nullptr;
+}  // namespace sys
+
+namespace {
+
+HMODULE Ole32() {
+    static const HMODULE ole32 = ::LoadLibraryW(L"ole32.dll");  // kept for the rest of the run
+    return ole32;
+}
+
+}  // namespace
+
+bool win32::GuiThreadCom() {
+    static const bool ready = [] {
+        const auto initialize = FindFunction<decltype(&::CoInitializeEx)>(Ole32(), "CoInitializeEx");
         return initialize != nullptr &&
                SUCCEEDED(initialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
     }();
+    return ready;
+}
+
+decltype(&::CoCreateInstance) win32::CreateInstanceFunction() {
+    return FindFunction<decltype(&::CoCreateInstance)>(Ole32(), "CoCreateInstance");
+}
+
+namespace sys {
+
+Error OpenDocument(const char* fileOrAddress) {
+    // Some ShellExecute handlers fail without COM in the calling thread.
+    win32::GuiThreadCom();
     using Function = HINSTANCE(WINAPI*)(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT);
     const auto execute = Shell32Function<Function>("ShellExecuteW");
     if (execute == nullptr) return LastError();

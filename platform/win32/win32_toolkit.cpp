@@ -313,6 +313,12 @@ std::optional<LRESULT> ui::Form::Native::HandleMessage(UINT message, WPARAM wPar
             win32::RunHandler(std::function<void()>(found->second->onTimer));
             return 0;
         }
+        case win32::AnswerReady: {
+            const auto found = jobs.find(wParam);
+            if (found == jobs.end()) return std::nullopt;
+            found->second->Deliver();
+            return 0;
+        }
         case WM_INITMENUPOPUP:
             if (HIWORD(lParam) != 0) PrepareSystemMenu(reinterpret_cast<HMENU>(wParam));
             return std::nullopt;

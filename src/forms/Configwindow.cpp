@@ -37,6 +37,8 @@ TfrmOptions::~TfrmOptions() {
 
 // The settings in force every time: edits abandoned with the close box, Alt+F4 or Esc are gone.
 void TfrmOptions::FormShow() {
+    // The box is named after the label beside it; when shown, so that a start loads no oleacc.
+    chkAutoBrackets.SetAccessibleName(OptionsLayout::Label1.caption);
     ApplyOptionsToControls();
     MoveTo(Form1->Left() + OffsetFromMainWindow, Form1->Top() + OffsetFromMainWindow);
 }

@@ -29,6 +29,9 @@ constexpr unsigned DialogHiddenPollInterval = 750;
 // An Explorer window that does not answer within this time is taken as hung.
 constexpr unsigned AddressBarAnswerMs = 3000;
 constexpr std::size_t PreviewTreeLines = 30;
+// How long the status waits for the count of what is there already (longer on a slow or network
+// disk) before it shows the count without it. Short enough not to be seen on a local disk.
+constexpr unsigned ThereWaitMs = 150;
 
 constexpr const char* NotAFolderMessage =
     "Windows says that the path shown in the address bar does not exist as a physical disk folder.\n\n"
@@ -236,7 +239,9 @@ TForm1::TForm1()
       btnConfig(*this, Form1Layout::btnConfig),
       btnHelp(*this, Form1Layout::btnHelp),
       Timer1(*this, {}),
-      mnuUndoLastCreation(*this, "&Undo last creation") {
+      mnuUndoLastCreation(*this, "&Undo last creation"),
+      thereCheck(*this),
+      thereWait(*this, {.interval = ThereWaitMs, .enabled = false}) {
     lblSiteLink.onClick = [this] { lblSiteLinkClick(); };
     btnHistoryAdd.onClick = [this] { btnHistoryAddClick(); };
     btnHistoryRemove.onClick = [this] { btnHistoryRemoveClick(); };
@@ -258,6 +263,14 @@ TForm1::TForm1()
         control->onKeyPress = [this](wchar_t& key) { ComboBox1KeyPress(key); };
     }
     Timer1.onTimer = [this] { Timer1Timer(); };
+    thereCheck.onAnswer = [this](const std::string& status) {
+        thereWait.SetEnabled(false);
+        ShowStatus(status);
+    };
+    thereWait.onTimer = [this] {
+        thereWait.SetEnabled(false);
+        ShowStatus(waitingStatus);
+    };
     mnuUndoLastCreation.onClick = [this] { mnuUndoLastCreationClick(); };
     mnuUndoLastCreation.SetEnabled(false);
     PlaceOverExplorerWindow();
@@ -303,7 +316,13 @@ void TForm1::Timer1Timer() {
         MakeTopmost();
         CheckStartArgument();
         TargetState.addressBarEdit = FindAddressBar(TargetState.explorerWindow);
-        if (TargetState.way == TargetWay::Ask && !TargetState.desktopMode) Close();
+        if (TargetState.way == TargetWay::Ask && !TargetState.desktopMode) {
+            Close();
+        } else {
+            // The folder the status counts from until a command reads it again; said by then.
+            const HeldErrors quiet;
+            ResolveTargetPath();
+        }
     }
     // Without an address bar of its own, Quillet goes with the window it was started over; started
     // over no window at all, it has nothing to go with.
@@ -321,6 +340,7 @@ bool TForm1::CreateFromSpec() {
     }
     const bool created = CreateFromText(*text);
     mnuUndoLastCreation.SetEnabled(!LastCreatedFolders.empty());
+    RefreshStatus();
     return created;
 }
 
@@ -392,11 +412,37 @@ void TForm1::lblSiteLinkClick() {
 }
 
 // While a line is typed, the version label says what Enter would do, in full one hover away
-// where the label is too narrow, and the version again once the line is empty.
+// where the label is too narrow, and the version again once the line is empty. What is there
+// already is counted off this thread, below the folder last read.
 void TForm1::ComboBox1Change(const std::string& text) {
-    const std::string status = PreviewLine(text);
-    lblVersionInfo.SetCaption(status.empty() ? Form1Layout::lblVersionInfo.caption : status);
+    FolderPlan plan = PlanFolders(text);
+    thereCheck.Cancel();
+    thereWait.SetEnabled(false);
+    if (plan.folders.empty()) {
+        ShowStatus(plan.problem, ui::Urgency::Assertive);  // a problem is read out at once
+        return;
+    }
+    if (TargetPath[0] == '\0') {
+        ShowStatus(FolderCountText(plan.folders.size(), std::nullopt));
+        return;
+    }
+    // The status before this line stays until the answer, or until it is late.
+    waitingStatus = FolderCountText(plan.folders.size(), std::nullopt);
+    thereWait.SetEnabled(true);
+    thereCheck.Start([target = std::string(TargetPath.get()), folders = std::move(plan.folders)] {
+        return FolderCountText(folders.size(), CountThere(target, folders));
+    });
+}
+
+void TForm1::ShowStatus(const std::string& status, ui::Urgency urgency) {
+    lblVersionInfo.SetCaption(status.empty() ? Form1Layout::lblVersionInfo.caption : status, urgency);
     lblVersionInfo.SetHint(status);
+}
+
+// After a command has read the folder and made or removed folders, the count of what is there
+// already changes.
+void TForm1::RefreshStatus() {
+    if (const std::optional<std::string> text = ComboBox1.Text()) ComboBox1Change(*text);
 }
 
 // On request (F2, or a click on the status), the whole tree: the folder is read as Enter reads
@@ -408,7 +454,8 @@ void TForm1::ShowPreviewTree() {
         return;
     }
     if (text->find_first_not_of(' ') == std::string::npos || !ResolveTargetPath())
-        return;  // nothing typed, or no folder
+        return;       // nothing typed, or no folder
+    RefreshStatus();  // from the folder just read
     TimerPause pause(Timer1);
     ui::ShowMessageBox(this, PreviewTree(*text, PreviewTreeLines), "Quillet preview", ui::MessageIcon::Information);
     SetActiveControl(ComboBox1);
@@ -427,6 +474,7 @@ void TForm1::mnuUndoLastCreationClick() {
     if (LastCreatedFolders.empty()) return;  // the command can also come while the item is greyed
     const std::string report = UndoLastCreation();
     mnuUndoLastCreation.SetEnabled(false);
+    RefreshStatus();
     TimerPause pause(Timer1);
     ui::ShowMessageBox(this, report, "Quillet", ui::MessageIcon::Information);
 }

@@ -43,6 +43,10 @@ public:
     ui::Button btnHelp;
     ui::Timer Timer1;
     ui::SystemMenuItem mnuUndoLastCreation;
+    // Which of the typed line's folders are there already, asked off the window's thread; the
+    // status shows the count without them when the answer is slow to come.
+    ui::BackgroundJob thereCheck;
+    ui::Timer thereWait;
 
 private:
     void PlaceOverExplorerWindow();
@@ -59,8 +63,12 @@ private:
     void lblSiteLinkClick();
     void ComboBox1KeyPress(wchar_t& key);
     void ComboBox1Change(const std::string& text);
+    void ShowStatus(const std::string& status, ui::Urgency urgency = ui::Urgency::Polite);
+    void RefreshStatus();
     void ShowPreviewTree();
     void mnuUndoLastCreationClick();
+
+    std::string waitingStatus;  // the count to show when the check of what is there is late
 };
 extern TForm1* Form1;
 

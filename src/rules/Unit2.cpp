@@ -177,10 +177,13 @@ std::string WithThousands(std::uint64_t number) {
 }
 
 // The target folder's path without the backslash that a drive's root ends in.
+std::string WithoutBackslash(std::string path) {
+    if (!path.empty() && path.back() == '\\') path.pop_back();
+    return path;
+}
+
 std::string TargetWithoutBackslash() {
-    std::string target = TargetPath.get();
-    if (!target.empty() && target.back() == '\\') target.pop_back();
-    return target;
+    return WithoutBackslash(TargetPath.get());
 }
 
 // What *(parent) stands for at the top: the target folder's name, or a drive root's letter.
@@ -281,42 +284,26 @@ bool CreateFromText(const std::string& text) {
     return created;
 }
 
-namespace {
-
-std::string FolderCountText(std::uint64_t folders, std::uint64_t there) {
+std::string FolderCountText(std::uint64_t folders, std::optional<std::uint64_t> there) {
     const std::string named = folders == 1 ? "1 folder" : WithThousands(folders) + " folders";
-    return there == 0 ? "Creates " + named : named + ", " + WithThousands(there) + " there already";
+    if (!there) return named;
+    return *there == 0 ? "Creates " + named : named + ", " + WithThousands(*there) + " there already";
 }
 
-}  // namespace
-
-std::string PreviewLine(const std::string& text) {
+FolderPlan PlanFolders(const std::string& text) {
     const HeldErrors held;
-    if (!ReadSpecification(text)) return held.First();
-    std::uint64_t folders = 0;
-    for (const SpecNode* node = SpecList.get(); node != nullptr && node->name != nullptr; node = node->next.get()) {
-        ++folders;
+    FolderPlan plan;
+    if (!ReadSpecification(text)) {
+        plan.problem = held.First();
+        return plan;
     }
-    FreeSpecNodes();
-    return FolderCountText(folders, 0);
-}
-
-std::string PreviewTree(const std::string& text, std::size_t maxLines) {
-    const HeldErrors held;
-    if (!ReadSpecification(text)) return held.First();
-    std::string path = TargetWithoutBackslash();
+    std::string path;                  // below the target
     std::vector<std::size_t> parents;  // the path's length above each level entered
-    std::uint64_t folders = 0, there = 0;
-    std::string lines;
     for (const SpecNode* node = SpecList.get(); node != nullptr && node->name != nullptr; node = node->next.get()) {
         const std::size_t parentLength = path.size();
-        path += '\\';
+        if (!path.empty()) path += '\\';
         path += node->name;
-        const bool exists = sys::IsFolder(path.c_str());
-        there += exists ? 1 : 0;
-        if (++folders <= maxLines) {
-            lines += std::string(4 * parents.size(), ' ') + node->name + (exists ? "   (there already)" : "") + "\n";
-        }
+        plan.folders.push_back(path);
         if (node->levelChange == -1) {
             parents.push_back(parentLength);
             continue;
@@ -328,8 +315,33 @@ std::string PreviewTree(const std::string& text, std::size_t maxLines) {
         }
     }
     FreeSpecNodes();
-    if (folders > maxLines) lines += "and " + WithThousands(folders - maxLines) + " more\n";
-    return FolderCountText(folders, there) + ":\n\n" + lines;
+    return plan;
+}
+
+std::uint64_t CountThere(const std::string& target, const std::vector<std::string>& folders) {
+    const std::string base = WithoutBackslash(target) + '\\';
+    std::uint64_t there = 0;
+    for (const std::string& folder : folders) there += sys::IsFolder((base + folder).c_str()) ? 1 : 0;
+    return there;
+}
+
+std::string PreviewTree(const std::string& text, std::size_t maxLines) {
+    const FolderPlan plan = PlanFolders(text);
+    if (plan.folders.empty()) return plan.problem;
+    const std::string base = TargetWithoutBackslash() + '\\';
+    std::uint64_t there = 0;
+    std::string lines;
+    for (std::size_t index = 0; index < plan.folders.size(); ++index) {
+        const std::string& path = plan.folders[index];
+        const bool exists = sys::IsFolder((base + path).c_str());
+        there += exists ? 1 : 0;
+        if (index >= maxLines) continue;
+        const auto depth = static_cast<std::size_t>(std::count(path.begin(), path.end(), '\\'));
+        lines += std::string(4 * depth, ' ') + path.substr(path.find_last_of('\\') + 1) +
+                 (exists ? "   (there already)" : "") + "\n";
+    }
+    if (plan.folders.size() > maxLines) lines += "and " + WithThousands(plan.folders.size() - maxLines) + " more\n";
+    return FolderCountText(plan.folders.size(), there) + ":\n\n" + lines;
 }
 
 void NormaliseSpec() {

@@ -4,6 +4,7 @@
 // MessageBuffer (Shared.h) and on SpecList. Nothing here needs a window.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,12 +40,22 @@ std::string UndoLastCreation();
 // The create command once the target folder is in TargetPath: copies `text` into a new
 // InputBuf, trims it and runs every stage. True when every folder exists at the end.
 bool CreateFromText(const std::string& text);
-// What the create command would do with `text`, in the words of the main window's status: how
-// many folders it names, or the first problem in the words its box would use; "" for a line of
-// blanks. Nothing is shown or made. Paths are measured below TargetPath as it stands.
-std::string PreviewLine(const std::string& text);
-// The same, asked for: every folder on a line of its own, indented by level, those that are
-// there already marked, at most `maxLines` of them and then how many more.
+// What the create command would make of `text`: every folder's path below the target, in the
+// order of making, or else the first problem in the words its box would use (none for a line of
+// blanks). Nothing is shown or made. Paths are measured below TargetPath as it stands.
+struct FolderPlan {
+    std::string problem;
+    std::vector<std::string> folders;  // "a", "a\\b", ...
+};
+FolderPlan PlanFolders(const std::string& text);
+// How many of a plan's folders are there already below `target`. It only reads the disk, so
+// it may run in any thread.
+std::uint64_t CountThere(const std::string& target, const std::vector<std::string>& folders);
+// The main window's status for a plan of `folders`: how many, and how many of them are there
+// already where that is known.
+std::string FolderCountText(std::uint64_t folders, std::optional<std::uint64_t> there);
+// Asked for, the whole plan: every folder on a line of its own, indented by level, those that
+// are there already marked, at most `maxLines` of them and then how many more.
 std::string PreviewTree(const std::string& text, std::size_t maxLines);
 
 void NormaliseSpec();

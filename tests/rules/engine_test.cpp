@@ -260,9 +260,15 @@ TEST(Engine, PatternsMakeTheirSeriesAndNameWhatCannotBeRead) {
 }
 
 // The status the main window shows while a line is typed: what Enter would do, in the words its
-// box would use, with nothing made and nothing shown.
-TEST(Engine, PreviewSaysWhatEnterWouldDoAndDoesNothing) {
-    for (const auto& [text, status] : std::vector<std::pair<std::string, std::string>>{
+// box would use, with nothing made and nothing shown. What is there already counts from the
+// target however it is written.
+TEST(Engine, PlanSaysWhatEnterWouldDoAndDoesNothing) {
+    const auto status = [](const std::string& text, const std::string& target) {
+        const FolderPlan plan = PlanFolders(text);
+        return plan.folders.empty() ? plan.problem
+                                    : FolderCountText(plan.folders.size(), CountThere(target, plan.folders));
+    };
+    for (const auto& [text, expected] : std::vector<std::pair<std::string, std::string>>{
              {"   ", ""},
              {"a", "Creates 1 folder"},
              {" a < b | c > | d ", "Creates 4 folders"},
@@ -273,10 +279,16 @@ TEST(Engine, PreviewSaysWhatEnterWouldDoAndDoesNothing) {
               "The folder specification holds 2501 characters, more than the 2,500 that "
               "Quillet takes, so no folders were created."}}) {
         Fresh();
-        EXPECT_EQ(PreviewLine(text), status) << text.substr(0, 20);
+        EXPECT_EQ(status(text, "C:\\Data"), expected) << text.substr(0, 20);
         EXPECT_EQ(fake::TheVolume().createCalls, Texts{});
         EXPECT_EQ(ShownErrors(), Texts{});
     }
+    Fresh();
+    fake::AddFolder("C:\\Data\\a");
+    fake::AddFolder("C:\\Data\\a\\C");
+    EXPECT_EQ(PlanFolders("a<b|c<x>>|d").folders, (Texts{"a", "a\\b", "a\\c", "a\\c\\x", "d"}));
+    EXPECT_EQ(status("a<b|c<x>>|d", "C:\\Data\\"), "5 folders, 2 there already");
+    EXPECT_EQ(FolderCountText(1, std::nullopt), "1 folder");
 }
 
 // Asked for, the whole tree: indented by level, what is there already marked, and the count of
