@@ -60,7 +60,6 @@ DWORD WINAPI ui::BackgroundJob::Native::Run(void* shared) {
         }
         {
             const ExclusiveLock locked(native.lock);
-            if (number != native.started) continue;
             native.answer = std::move(answer);
             native.answered = number;
         }
