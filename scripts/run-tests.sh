@@ -100,7 +100,9 @@ dpi_diagnostics() {
   local key
   for key in 'HKCU\Control Panel\Desktop' 'HKCU\Software\Wine\Temporary System Parameters\Control Panel\Desktop' \
     'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts'; do
-    wine reg query "$key" /v LogPixels </dev/null 2>&1 | tr -d '\r' | grep -i -e LogPixels -e unable
+    # DpiScalingVer too: where it is set, Wine scales programs that do not say they are DPI-aware.
+    echo "$key:"
+    wine reg query "$key" </dev/null 2>&1 | tr -d '\r' | grep -i -e LogPixels -e Dpi -e unable
   done
   grep -n LogPixels "$WINEPREFIX"/*.reg
   ps -eo pid,args | grep -i -e wine -e '\.exe' | grep -v grep

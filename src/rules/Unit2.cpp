@@ -297,6 +297,11 @@ FolderPlan PlanFolders(const std::string& text) {
         plan.problem = held.First();
         return plan;
     }
+    std::size_t folders = 0;  // counted first: up to 10,000 paths are not copied as the list grows
+    for (const SpecNode* node = SpecList.get(); node != nullptr && node->name != nullptr; node = node->next.get()) {
+        ++folders;
+    }
+    plan.folders.reserve(folders);
     std::string path;                  // below the target
     std::vector<std::size_t> parents;  // the path's length above each level entered
     for (const SpecNode* node = SpecList.get(); node != nullptr && node->name != nullptr; node = node->next.get()) {
