@@ -240,8 +240,8 @@ private:
 // Work done in a thread of its own, so that a slow or network disk never makes the form wait.
 // Only the newest job counts: one started while another runs waits in its place, replacing any
 // that waited, and the answer of a job that a newer one (or Cancel) has replaced is never given.
-// An answer is handed to onAnswer on the form's thread, by whichever message loop runs. Without a
-// thread (none could be made), no job runs and no answer comes.
+// An answer is handed to onAnswer on the form's thread, by whichever message loop runs. The thread
+// is made at the first job; where none can be made, no job runs and no answer comes.
 class BackgroundJob {
 public:
     explicit BackgroundJob(Form& form);

@@ -35,7 +35,9 @@ struct ui::BackgroundJob::Native {
     unsigned answered = 0;                 // the number of the job whose answer is kept
     std::string answer;
     bool stopping = false;
+    bool threadStarted = false;  // the form's
 
+    static bool StartThread(const std::shared_ptr<Native>& native);
     static DWORD WINAPI Run(void* shared);
 };
 
@@ -74,20 +76,27 @@ ui::BackgroundJob::BackgroundJob(Form& form) : form_(form), native_(std::make_sh
     native_->id = id_;
     native_->window = win32::ToHwnd(form.Handle());
     form_.GetNative().jobs[id_] = this;
-    if (!native_->wake) return;
-    auto* shared = new std::shared_ptr<Native>(native_);
+}
+
+// Made at the first job, so that a start costs no thread.
+bool ui::BackgroundJob::Native::StartThread(const std::shared_ptr<Native>& native) {
+    if (native->threadStarted) return true;
+    if (!native->wake) return false;
+    auto* shared = new std::shared_ptr<Native>(native);
     // The thread's handle is not needed: it is never waited for.
-    if (const HANDLE thread = ::CreateThread(nullptr, 0, Native::Run, shared, 0, nullptr)) {
-        ::CloseHandle(thread);
-    } else {
+    const HANDLE thread = ::CreateThread(nullptr, 0, Run, shared, 0, nullptr);
+    if (thread == nullptr) {
         delete shared;
-        native_->wake.reset();
+        return false;
     }
+    ::CloseHandle(thread);
+    native->threadStarted = true;
+    return true;
 }
 
 ui::BackgroundJob::~BackgroundJob() {
     form_.GetNative().jobs.erase(id_);
-    if (!native_->wake) return;
+    if (!native_->threadStarted) return;
     {
         const ExclusiveLock locked(native_->lock);
         native_->stopping = true;
@@ -97,7 +106,7 @@ ui::BackgroundJob::~BackgroundJob() {
 }
 
 void ui::BackgroundJob::Start(std::function<std::string()> job) {
-    if (!native_->wake) return;
+    if (!Native::StartThread(native_)) return;
     {
         const ExclusiveLock locked(native_->lock);
         native_->waiting = std::move(job);
