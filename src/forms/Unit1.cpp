@@ -419,7 +419,8 @@ void TForm1::ComboBox1Change(const std::string& text) {
     thereCheck.Cancel();
     thereWait.SetEnabled(false);
     if (plan.folders.empty()) {
-        ShowStatus(plan.problem, ui::Urgency::Assertive);  // a problem is read out at once
+        // A problem is read out at once; a line of blanks gives the version back.
+        ShowStatus(plan.problem, plan.problem.empty() ? ui::Urgency::Polite : ui::Urgency::Assertive);
         return;
     }
     if (TargetPath[0] == '\0') {
@@ -453,8 +454,8 @@ void TForm1::ShowPreviewTree() {
         ShowError(NotUnicodeMessage);
         return;
     }
-    if (text->find_first_not_of(' ') == std::string::npos || !ResolveTargetPath())
-        return;       // nothing typed, or no folder
+    // Nothing typed, or no folder.
+    if (text->find_first_not_of(' ') == std::string::npos || !ResolveTargetPath()) return;
     RefreshStatus();  // from the folder just read
     TimerPause pause(Timer1);
     ui::ShowMessageBox(this, PreviewTree(*text, PreviewTreeLines), "Quillet preview", ui::MessageIcon::Information);
