@@ -3,6 +3,8 @@
 // first needed (so that a start loads none of them) or call what not every Windows has.
 #include <windows.h>
 
+#include <objbase.h>
+
 namespace win32 {
 
 // Null when the module or the function is missing.

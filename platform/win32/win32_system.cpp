@@ -79,7 +79,7 @@ bool ToCodePage(const std::wstring& wide, std::string* bytes) {
 template <typename Function>
 Function Shell32Function(const char* name) {
     static const HMODULE shell = ::LoadLibraryW(L"shell32.dll");  // kept for the rest of the run
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(shell, name)));
+    return win32::FindFunction<Function>(shell, name);
 }
 
 constexpr FILE_INFORMATION_CLASS kFileInternalInformation = static_cast<FILE_INFORMATION_CLASS>(6);
@@ -323,8 +323,8 @@ bool SpecialFolderPath(SpecialFolderId id, std::string* path) {
 
 void LoadLibrariesFromSystemOnly() {
     using Function = BOOL(WINAPI*)(DWORD);
-    const auto restrict = reinterpret_cast<Function>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
+    const auto restrict =
+        win32::FindFunction<Function>(::GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories");
     if (restrict != nullptr) restrict(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 

@@ -18,6 +18,7 @@
 
 #include "../../res/resource.h"
 #include "system.h"
+#include "win32_com.h"
 #include "win32_native.h"
 
 namespace {
@@ -128,8 +129,8 @@ LRESULT CALLBACK FormWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         // Windows 10 1607 knows per-monitor awareness of the first kind only, under which the
         // frame keeps its first DPI unless asked here; later versions scale it by themselves.
         using EnableFunction = BOOL(WINAPI*)(HWND);
-        static const auto enableNonClientScaling = reinterpret_cast<EnableFunction>(
-            reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "EnableNonClientDpiScaling")));
+        static const auto enableNonClientScaling =
+            win32::FindFunction<EnableFunction>(::GetModuleHandleW(L"user32.dll"), "EnableNonClientDpiScaling");
         if (enableNonClientScaling != nullptr) enableNonClientScaling(window);
     }
     auto* form = reinterpret_cast<ui::Form::Native*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
@@ -202,8 +203,8 @@ DWORD FormExStyle(const ui::Form::Native& form) {
 SIZE FrameSize(const ui::Form::Native& form, int dpi) {
     RECT frame{0, 0, win32::Scale(form.clientWidth, dpi), win32::Scale(form.clientHeight, dpi)};
     using AdjustForDpiFunction = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
-    static const auto adjustForDpi = reinterpret_cast<AdjustForDpiFunction>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "AdjustWindowRectExForDpi")));
+    static const auto adjustForDpi =
+        win32::FindFunction<AdjustForDpiFunction>(::GetModuleHandleW(L"user32.dll"), "AdjustWindowRectExForDpi");
     if (adjustForDpi != nullptr) {
         adjustForDpi(&frame, kFormStyle, FALSE, FormExStyle(form), static_cast<UINT>(dpi));
     } else {
@@ -231,8 +232,8 @@ namespace win32 {
 int WindowDpi(HWND window) {
     // From Windows 10 1607 on, the window's own; before, its monitor's.
     using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
-    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFunction>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    static const auto getDpiForWindow =
+        FindFunction<GetDpiForWindowFunction>(::GetModuleHandleW(L"user32.dll"), "GetDpiForWindow");
     if (getDpiForWindow != nullptr) {
         if (const UINT dpi = getDpiForWindow(window)) return static_cast<int>(dpi);
     }
@@ -242,12 +243,8 @@ int WindowDpi(HWND window) {
 int MonitorDpi(HMONITOR monitor) {
     // Windows 8.1 and later know each monitor's DPI; before, one DPI serves the whole screen.
     using GetDpiForMonitorFunction = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
-    static const auto getDpiForMonitor = [] {
-        const HMODULE shcore = ::LoadLibraryW(L"shcore.dll");
-        return shcore != nullptr ? reinterpret_cast<GetDpiForMonitorFunction>(
-                                       reinterpret_cast<void*>(::GetProcAddress(shcore, "GetDpiForMonitor")))
-                                 : nullptr;
-    }();
+    static const auto getDpiForMonitor =
+        FindFunction<GetDpiForMonitorFunction>(::LoadLibraryW(L"shcore.dll"), "GetDpiForMonitor");
     constexpr int EffectiveDpi = 0;  // MDT_EFFECTIVE_DPI: the scale the user chose for the monitor
     UINT dpiX = 0, dpiY = 0;
     if (getDpiForMonitor != nullptr && SUCCEEDED(getDpiForMonitor(monitor, EffectiveDpi, &dpiX, &dpiY)) && dpiY > 0) {
@@ -396,8 +393,7 @@ void ui::Form::Native::MakeTooltips() {
     using InitFunction = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
     // Loaded for the rest of the run, as a DLL the program imported would be.
     const HMODULE commonControls = ::LoadLibraryW(L"comctl32.dll");
-    const auto init = reinterpret_cast<InitFunction>(
-        reinterpret_cast<void*>(::GetProcAddress(commonControls, "InitCommonControlsEx")));
+    const auto init = win32::FindFunction<InitFunction>(commonControls, "InitCommonControlsEx");
     const INITCOMMONCONTROLSEX classes{sizeof classes, ICC_WIN95_CLASSES};
     if (init == nullptr || !init(&classes)) return;
     // Unowned: a tooltip owned by the main window keeps SetWindowPos(HWND_TOPMOST) from

@@ -423,12 +423,12 @@ void TForm1::ComboBox1Change(const std::string& text) {
         ShowStatus(plan.problem, plan.problem.empty() ? ui::Urgency::Polite : ui::Urgency::Assertive);
         return;
     }
+    waitingStatus = FolderCountText(plan.folders.size(), std::nullopt);
     if (TargetPath[0] == '\0') {
-        ShowStatus(FolderCountText(plan.folders.size(), std::nullopt));
+        ShowStatus(waitingStatus);  // no folder read yet: nothing to count in
         return;
     }
     // The status before this line stays until the answer, or until it is late.
-    waitingStatus = FolderCountText(plan.folders.size(), std::nullopt);
     thereWait.SetEnabled(true);
     thereCheck.Start([target = std::string(TargetPath.get()), folders = std::move(plan.folders)] {
         return FolderCountText(folders.size(), CountThere(target, folders));
