@@ -17,10 +17,17 @@ jobs=2
 results=()
 run_start=$SECONDS
 
+# Where e2e_once notes each run whose Wine session ended under the driver.
+ended_early=build/e2e-ended-early.txt
+
 summary() {
   echo
   echo "== summary =="
   for line in "${results[@]}"; do echo "$line"; done
+  if [ -s "$ended_early" ]; then
+    echo "end-to-end runs whose Wine session ended under the driver:"
+    cat "$ended_early"
+  fi
 }
 
 cleanup() {
@@ -92,6 +99,8 @@ e2e_once() {
   if [ "$status" -eq 0 ] && ! grep -qE '^[0-9]+ passed, 0 failed$' "$log"; then
     echo "e2e: the driver ended without its closing count; Wine's processes now:" >&2
     ps -eo pid,args | grep -i -e wine -e '\.exe' | grep -v -e grep -e defunct >&2
+    printf '%s %s after %d checks; Wine servers running: %d\n' "$(date +%T)" "$log" \
+      "$(grep -cE '^(PASS|FAIL) ' "$log")" "$(pgrep -c wineserver)" >>"$ended_early"
     return 3
   fi
   return "$status"
@@ -130,7 +139,9 @@ dpi_diagnostics() {
 }
 
 # Wine reads the screen's DPI from the prefix's registry; its own processes read it when they start.
+# One Wine session at a time: the main one stops here, and starts again where it is next sourced.
 e2e_at_144_dpi() (
+  wineserver -k 2>/dev/null
   export QUILLET_WINEPREFIX="$repo_root/build/wineprefix-144" QUILLET_WINE_DPI=144
   trap 'wineserver -k 2>/dev/null; stop_display' EXIT
   start_display && source scripts/wine-env.sh || exit 1
@@ -173,6 +184,7 @@ e2e_dpi() {
 # The scenarios that need a second monitor, RightOf or LeftOf the first. The driver lists them
 # only where Windows reports two monitors, so with a single one it finds none and fails.
 e2e_two_monitors() (
+  wineserver -k 2>/dev/null
   export QUILLET_WINEPREFIX="$repo_root/build/wineprefix-dual"
   trap 'wineserver -k 2>/dev/null; stop_display' EXIT
   start_dual_display "$1" && source scripts/wine-env.sh && e2e_logged "build/e2e-$1.log" monitor
@@ -184,6 +196,7 @@ bench_once() {
   bash bench/run.sh --once
 }
 
+rm -f "$ended_early"
 stage "set-up" bash scripts/setup.sh
 stage "format" format_check
 stage "native build" native_build
