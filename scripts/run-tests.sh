@@ -86,24 +86,42 @@ screenshots_dir=build/screenshots
 # The scenarios whose checks depend on the windows' sizes.
 layout_scenarios=(placement layout options no-address-bar)
 
+# The process ID of the Wine server of this prefix, if one runs.
+prefix_server() {
+  local pid
+  for pid in $(pgrep wineserver); do
+    if tr '\0' '\n' 2>/dev/null <"/proc/$pid/environ" | grep -qx "WINEPREFIX=$WINEPREFIX"; then
+      echo "$pid"
+      return
+    fi
+  done
+}
+
 # One run of the driver with the arguments after LOG; its output also goes to LOG. A Wine program
-# whose server goes away exits at once with status 0, so a run that ends without the driver's
-# closing count returns 3.
+# whose server goes away exits at once, mostly with status 0: a run that ends without the
+# driver's closing count, with status 0 or once the server it started with has gone, returns 3.
 e2e_once() {
   local log="$1"
   shift
   mkdir -p build/e2e-work
+  local server
+  server="$(prefix_server)"
   timeout 600 wine "$QUILLET_TEST_BUILD/quillet_e2e.exe" --work "$(windows_path "$repo_root/build/e2e-work")" "$@" 2>&1 |
     tr -d '\r' | tee "$log"
-  local status="${PIPESTATUS[0]}"
-  if [ "$status" -eq 0 ] && ! grep -qE '^[0-9]+ passed, 0 failed$' "$log"; then
-    echo "e2e: the driver ended without its closing count; Wine's processes now:" >&2
-    ps -eo pid,args | grep -i -e wine -e '\.exe' | grep -v -e grep -e defunct >&2
-    printf '%s %s after %d checks; Wine servers running: %d\n' "$(date +%T)" "$log" \
-      "$(grep -cE '^(PASS|FAIL) ' "$log")" "$(pgrep -c wineserver)" >>"$ended_early"
-    return 3
-  fi
-  return "$status"
+  local status="${PIPESTATUS[0]}" ended="still running"
+  grep -qE '^[0-9]+ passed, [0-9]+ failed$' "$log" && return "$status"
+  # A server being stopped takes a moment to go.
+  local wait
+  for wait in $(seq 20); do
+    if [ -n "$server" ] && ! kill -0 "$server" 2>/dev/null; then ended=gone && break; fi
+    sleep 0.1
+  done
+  if [ "$status" -ne 0 ] && [ "$ended" != gone ]; then return "$status"; fi
+  echo "e2e: the driver ended with status $status before its closing count; Wine's processes now:" >&2
+  ps -eo pid,args | grep -i -e wine -e '\.exe' | grep -v -e grep -e defunct >&2
+  printf '%s %s: status %d after %d checks; its Wine server %s\n' "$(date +%T)" "$log" "$status" \
+    "$(grep -cE '^(PASS|FAIL) ' "$log")" "${server:-none}: $ended" >>"$ended_early"
+  return 3
 }
 
 # The driver as e2e_once runs it, once more in a new Wine session when its session ended under it:
