@@ -104,8 +104,9 @@ e2e_once() {
   local log="$1"
   shift
   mkdir -p build/e2e-work
-  local server
+  local server kernel_lines
   server="$(prefix_server)"
+  kernel_lines="$(dmesg 2>/dev/null | wc -l)"
   timeout 600 wine "$QUILLET_TEST_BUILD/quillet_e2e.exe" --work "$(windows_path "$repo_root/build/e2e-work")" "$@" 2>&1 |
     tr -d '\r' | tee "$log"
   local status="${PIPESTATUS[0]}" ended="still running"
@@ -119,22 +120,30 @@ e2e_once() {
   if [ "$status" -ne 0 ] && [ "$ended" != gone ]; then return "$status"; fi
   echo "e2e: the driver ended with status $status before its closing count; Wine's processes now:" >&2
   ps -eo pid,args | grep -i -e wine -e '\.exe' | grep -v -e grep -e defunct >&2
-  printf '%s %s: status %d after %d checks; its Wine server %s\n' "$(date +%T)" "$log" "$status" \
-    "$(grep -cE '^(PASS|FAIL) ' "$log")" "${server:-none}: $ended" >>"$ended_early"
+  # The kernel's word on a crash or a kill during the run, where it lets us read it.
+  local kernel
+  kernel="$(dmesg 2>/dev/null | tail -n "+$((kernel_lines + 1))" |
+    grep -iE 'segfault|killed process|out of memory|general protection|trap' | tail -n 3)"
+  printf '%s %s: status %d after %d checks; its Wine server %s\n%s\n' "$(date +%T)" "$log" "$status" \
+    "$(grep -cE '^(PASS|FAIL) ' "$log")" "${server:-none}: $ended" "${kernel:-  (the kernel says nothing of it)}" |
+    tee -a "$ended_early" >&2
   return 3
 }
 
-# The driver as e2e_once runs it, once more in a new Wine session when its session ended under it:
-# said in the log, so that a repeat is seen; a second such end fails.
+# The driver as e2e_once runs it, again in a new Wine session when its session ended under it, up
+# to three runs in all: each such end is said in the log and in the summary.
 e2e_logged() {
-  e2e_once "$@"
-  local status=$?
-  [ "$status" -eq 3 ] || return "$status"
-  echo "e2e: running it again in a new Wine session" >&2
-  wineserver -k 2>/dev/null
-  wineserver -w
-  mv "$1" "$1.ended-early"
-  source scripts/wine-env.sh >/dev/null && e2e_once "$@"
+  local run status
+  for run in 1 2 3; do
+    e2e_once "$@"
+    status=$?
+    [ "$status" -eq 3 ] && [ "$run" -lt 3 ] || return "$status"
+    echo "e2e: running it again in a new Wine session" >&2
+    wineserver -k 2>/dev/null
+    wineserver -w
+    mv "$1" "$1.ended-early-$run"
+    source scripts/wine-env.sh >/dev/null || return 1
+  done
 }
 
 # The DPI that programs are given in this Wine session, as the driver reads it.
