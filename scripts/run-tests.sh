@@ -112,9 +112,10 @@ e2e_once() {
   local status="${PIPESTATUS[0]}" ended="still running"
   grep -qE '^[0-9]+ passed, [0-9]+ failed$' "$log" && return "$status"
   # A server being stopped takes a moment to go.
-  local wait
-  for wait in $(seq 20); do
-    if [ -n "$server" ] && ! kill -0 "$server" 2>/dev/null; then ended=gone && break; fi
+  local _
+  for _ in $(seq 20); do
+    if [ -z "$server" ]; then break; fi
+    if ! kill -0 "$server" 2>/dev/null; then ended=gone && break; fi
     sleep 0.1
   done
   if [ "$status" -ne 0 ] && [ "$ended" != gone ]; then return "$status"; fi
