@@ -1,7 +1,7 @@
 #!/bin/bash
 # Builds and tests everything: the native build with its rule tests, the same tests under ASan and
-# UBSan, the Windows build with its tests under Wine, then the
-# end-to-end driver against Quillet.exe on a virtual display.
+# UBSan, a short run of the patterns' fuzz target, the Windows build with its tests under Wine,
+# then the end-to-end driver against Quillet.exe on a virtual display.
 # Stops at the first stage that fails; exits non-zero then.
 set -uo pipefail
 
@@ -12,6 +12,7 @@ source scripts/windows-build.sh
 
 native_dir=build/native
 sanitize_dir=build/sanitize
+fuzz_dir=build/fuzz
 win32_dir=build/win32
 jobs=2
 results=()
@@ -65,6 +66,20 @@ native_build() {
 sanitized_rule_tests() {
   cmake -S . -B "$sanitize_dir" -DQUILLET_SANITIZE=ON && cmake --build "$sanitize_dir" -j "$jobs" &&
     ctest --test-dir "$sanitize_dir" --output-on-failure
+}
+
+# The patterns' fuzz target for 30 s from an empty corpus. libFuzzer exits non-zero on a crash or
+# a plan that differs from the tree's, and leaves the input in $fuzz_dir/artifacts.
+fuzz_patterns() {
+  CC=clang CXX=clang++ cmake -S . -B "$fuzz_dir" -DQUILLET_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo &&
+    cmake --build "$fuzz_dir" -j "$jobs" --target patterns_fuzz || return 1
+  rm -rf "$fuzz_dir/corpus" && mkdir -p "$fuzz_dir/corpus" "$fuzz_dir/artifacts" || return 1
+  if ! "$fuzz_dir/tests/rules/patterns_fuzz" -max_total_time=30 -print_final_stats=1 \
+    -artifact_prefix="$fuzz_dir/artifacts/" "$fuzz_dir/corpus" >"$fuzz_dir/patterns.log" 2>&1; then
+    tail -n 40 "$fuzz_dir/patterns.log"
+    return 1
+  fi
+  echo "patterns_fuzz: $(grep -E '^Done' "$fuzz_dir/patterns.log")"
 }
 
 # The package is read back from the shipped build; what runs under Wine runs from the test build
@@ -232,6 +247,7 @@ stage "format" format_check
 stage "native build" native_build
 stage "native rule tests" ctest --test-dir "$native_dir" --output-on-failure
 stage "sanitized rule tests" sanitized_rule_tests
+stage "fuzz patterns" fuzz_patterns
 stage "display" start_display
 stage "Wine prefix" wine_prefix
 stage "win32 build" build_windows

@@ -3,12 +3,13 @@
 # already installed are left alone, so a second run takes a moment.
 set -euo pipefail
 
-# clang-format checks the layout of the sources; Xorg's dummy driver and the Xinerama
+# clang with clang 14's libFuzzer, ASan and UBSan runtimes (libclang-rt-14-dev) builds the fuzz
+# target; clang-format checks the layout of the sources; Xorg's dummy driver and the Xinerama
 # library give Wine two monitors; Chromium shows the help page; Google Benchmark times the rules.
 # The 64-bit compiler and wine64 serve the tests on a machine that runs no 32-bit code. FreeSans
 # stands in for Windows' Microsoft Sans Serif.
-packages=(cmake make g++ libgtest-dev libbenchmark-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64
-          clang-format wine wine32:i386 wine64 fonts-wine fonts-freefont-ttf xvfb xdotool imagemagick chromium
+packages=(cmake make g++ libgtest-dev libbenchmark-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64 clang
+          libclang-rt-14-dev clang-format wine wine32:i386 wine64 fonts-wine fonts-freefont-ttf xvfb xdotool imagemagick chromium
           xserver-xorg-core xserver-xorg-video-dummy libxinerama1:i386 libxinerama1)
 
 installed() {
