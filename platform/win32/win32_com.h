@@ -13,6 +13,11 @@ Function FindFunction(HMODULE module, const char* name) {
     return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name))) : nullptr;
 }
 
+// ole32 and shell32, loaded when first asked, since they and what they load in turn would slow
+// every start, and kept for the rest of the run; null where they cannot be loaded.
+HMODULE Ole32();
+HMODULE Shell32();
+
 // Initialises COM in the GUI thread, apartment-threaded as ShellExecute and oleacc want it,
 // once, when first asked; it stays. False when COM could not be had there.
 bool GuiThreadCom();

@@ -30,7 +30,7 @@ struct ComFunctions {
     decltype(&::SHCreateItemFromIDList) itemFromIdList = nullptr;
 
     bool Load() {
-        const HMODULE ole32 = ::LoadLibraryW(L"ole32.dll"), shell32 = ::LoadLibraryW(L"shell32.dll");
+        const HMODULE ole32 = win32::Ole32(), shell32 = win32::Shell32();
         Take(ole32, "CoInitializeEx", initialize);
         Take(ole32, "CoUninitialize", uninitialize);
         Take(ole32, "CoCreateInstance", createInstance);

@@ -74,14 +74,6 @@ bool ToCodePage(const std::wstring& wide, std::string* bytes) {
     return true;
 }
 
-// shell32 is loaded only when a document or a shell folder is asked for: it and what it loads in
-// turn would otherwise slow every start.
-template <typename Function>
-Function Shell32Function(const char* name) {
-    static const HMODULE shell = ::LoadLibraryW(L"shell32.dll");  // kept for the rest of the run
-    return win32::FindFunction<Function>(shell, name);
-}
-
 constexpr FILE_INFORMATION_CLASS kFileInternalInformation = static_cast<FILE_INFORMATION_CLASS>(6);
 // FileDispositionInfoEx with FILE_DISPOSITION_FLAG_DELETE | FILE_DISPOSITION_FLAG_POSIX_SEMANTICS,
 // which the SDK declares only for Windows 10 targets.
@@ -314,7 +306,7 @@ std::string ErrorText(Error error) {
 
 bool SpecialFolderPath(SpecialFolderId id, std::string* path) {
     using Function = BOOL(WINAPI*)(HWND, LPWSTR, int, BOOL);
-    const auto getPath = Shell32Function<Function>("SHGetSpecialFolderPathW");
+    const auto getPath = win32::FindFunction<Function>(win32::Shell32(), "SHGetSpecialFolderPathW");
     wchar_t buffer[MAX_PATH] = L"";
     if (getPath == nullptr || !getPath(nullptr, buffer, static_cast<int>(id), FALSE)) return false;
     *path = win32::Utf8(buffer).value_or(std::string());
@@ -330,14 +322,15 @@ void LoadLibrariesFromSystemOnly() {
 
 }  // namespace sys
 
-namespace {
-
-HMODULE Ole32() {
-    static const HMODULE ole32 = ::LoadLibraryW(L"ole32.dll");  // kept for the rest of the run
+HMODULE win32::Ole32() {
+    static const HMODULE ole32 = ::LoadLibraryW(L"ole32.dll");
     return ole32;
 }
 
-}  // namespace
+HMODULE win32::Shell32() {
+    static const HMODULE shell32 = ::LoadLibraryW(L"shell32.dll");
+    return shell32;
+}
 
 bool win32::GuiThreadCom() {
     static const bool ready = [] {
@@ -358,7 +351,7 @@ Error OpenDocument(const char* fileOrAddress) {
     // Some ShellExecute handlers fail without COM in the calling thread.
     win32::GuiThreadCom();
     using Function = HINSTANCE(WINAPI*)(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT);
-    const auto execute = Shell32Function<Function>("ShellExecuteW");
+    const auto execute = win32::FindFunction<Function>(win32::Shell32(), "ShellExecuteW");
     if (execute == nullptr) return LastError();
     // Above 32 is success; below, the documented codes are Windows error codes or their like.
     const auto result = reinterpret_cast<INT_PTR>(

@@ -157,9 +157,7 @@ std::string NamePattern::ReadPattern(const std::string& pattern, const std::stri
 
 std::uint64_t NamePattern::Count() const {
     std::uint64_t count = 1;
-    for (const Part& part : parts_) {
-        count = SaturatingProduct(count, part.kind == Part::Kind::Items ? part.items.size() : part.count);
-    }
+    for (const Part& part : parts_) count = SaturatingProduct(count, part.Size());
     return count;
 }
 
@@ -167,10 +165,8 @@ std::string NamePattern::Name(std::uint64_t index, const std::string& parent) co
     // The digits of `index` in the mixed radix of the parts' counts, the last part the lowest.
     std::vector<std::uint64_t> digits(parts_.size());
     for (std::size_t part = parts_.size(); part-- > 0;) {
-        const std::uint64_t count =
-            parts_[part].kind == Part::Kind::Items ? parts_[part].items.size() : parts_[part].count;
-        digits[part] = index % count;
-        index /= count;
+        digits[part] = index % parts_[part].Size();
+        index /= parts_[part].Size();
     }
     std::string name;
     for (std::size_t part = 0; part < parts_.size(); ++part) name += parts_[part].Value(digits[part], parent);

@@ -29,8 +29,9 @@ private:
         std::vector<std::string> items;  // Text: the text; Items: the list, or a word's value
         std::int64_t from = 0;           // Numbers and Letters: the first value ...
         std::int64_t step = 1;           // ... the signed step ...
-        std::uint64_t count = 1;         // ... and how many values
+        std::uint64_t count = 1;         // ... and how many values (Text and Parent: one)
         std::size_t width = 0;           // Numbers: padded with zeros to this many digits
+        std::uint64_t Size() const { return kind == Kind::Items ? items.size() : count; }
         std::string Value(std::uint64_t index, const std::string& parent) const;
     };
     std::string ReadPattern(const std::string& pattern, const std::string& body, const sys::Date& today);
