@@ -206,11 +206,19 @@ e2e_at_144_dpi() (
   e2e_logged build/e2e-144.log "${layout_scenarios[@]}"
 )
 
+# The driver's pictures, saved as BMP, as PNG.
+screenshots_as_png() {
+  local picture
+  for picture in "$screenshots_dir"/*.bmp; do
+    convert "$picture" "${picture%.bmp}.png" && rm "$picture" || return 1
+  done
+}
+
 # The layout scenarios at 96 and at 144 dpi; both runs leave pictures of the three windows in
 # build/screenshots.
 e2e_dpi() {
   # Only their own pictures: the help page's, from the win32 tests, stays beside them.
-  rm -f "$screenshots_dir"/{main,status,options,warning}-*.png && mkdir -p "$screenshots_dir" || return 1
+  rm -f "$screenshots_dir"/{main,status,options,warning}-*.{png,bmp} && mkdir -p "$screenshots_dir" || return 1
   export QUILLET_SCREENSHOTS
   QUILLET_SCREENSHOTS="$repo_root/$screenshots_dir"
   e2e_logged build/e2e-96.log "${layout_scenarios[@]}" && e2e_at_144_dpi
@@ -223,7 +231,7 @@ e2e_dpi() {
     grep -n LogPixels build/wineprefix-144/*.reg >&2
     return 1
   fi
-  ls "$screenshots_dir"
+  screenshots_as_png && ls "$screenshots_dir"
 }
 
 # The scenarios that need a second monitor, RightOf or LeftOf the first. The driver lists them

@@ -125,22 +125,40 @@ bool SendKey(WORD virtualKey, WORD modifier = 0, wchar_t character = 0) {
     return SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) == inputs.size();
 }
 
-// Saved from the X screen by ImageMagick's import, after a moment for the window to paint.
-// Under Wine a Linux program cannot be waited for, but import grabs the screen before it writes.
+using DcOwner = std::unique_ptr<std::remove_pointer_t<HDC>, Closer<DeleteDC>>;
+using BitmapOwner = std::unique_ptr<std::remove_pointer_t<HBITMAP>, Closer<DeleteObject>>;
+
+// The window as the screen shows it, after a moment for it to paint, saved as a 24-bit BMP that
+// the test script turns into a PNG. Copied here with GDI: on the CI machine, runs that started
+// ImageMagick's import from Wine for it ended in silence at their first picture.
 bool SavePicture(HWND window, const std::string& name) {
     const char* folder = std::getenv("QUILLET_SCREENSHOTS");
     if (folder == nullptr) return true;
     WaitUntil([] { return false; }, 300);
     RECT shown{};
     GetWindowRect(window, &shown);
-    const std::string file = Format("%s/%s-%d.png", folder, name.c_str(), ScreenDpi());
-    const std::wstring command =
-        Wide(Format("/bin/sh -c \"import -window root -crop %ldx%ld%+ld%+ld '%s'\"", shown.right - shown.left,
-                    shown.bottom - shown.top, shown.left, shown.top, file.c_str()));
-    HandleOwner process;
-    DWORD id = 0;
-    return Spawn(nullptr, command, nullptr, process, id) &&
-           WaitUntil([&] { return fs::exists(L"Z:" + Wide(file)); }, 10000);
+    const LONG width = shown.right - shown.left, height = shown.bottom - shown.top;
+    const HDC screen = GetDC(nullptr);
+    const DcOwner memory(CreateCompatibleDC(screen));
+    const BitmapOwner bitmap(CreateCompatibleBitmap(screen, width, height));
+    const HGDIOBJ before = SelectObject(memory.get(), bitmap.get());
+    const bool copied = BitBlt(memory.get(), 0, 0, width, height, screen, shown.left, shown.top, SRCCOPY);
+    SelectObject(memory.get(), before);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof info.bmiHeader, width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    std::string bits(static_cast<std::size_t>((width * 3 + 3) / 4 * 4 * height), '\0');
+    const bool read = copied && GetDIBits(screen, bitmap.get(), 0, static_cast<UINT>(height), bits.data(), &info,
+                                          DIB_RGB_COLORS) == height;
+    ReleaseDC(nullptr, screen);
+    if (!read) return false;
+    const DWORD offset = sizeof(BITMAPFILEHEADER) + sizeof info.bmiHeader;
+    const BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(offset + bits.size()), 0, 0, offset};
+    std::ofstream out(fs::path(L"Z:" + Wide(Format("%s/%s-%d.bmp", folder, name.c_str(), ScreenDpi()))),
+                      std::ios::binary);
+    out.write(reinterpret_cast<const char*>(&file), sizeof file);
+    out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
+    out.write(bits.data(), static_cast<std::streamsize>(bits.size()));
+    return out.good();
 }
 
 // Polls what `observe` reports until it is `expected`; on failure the last report is shown.
