@@ -138,26 +138,25 @@ bool SavePicture(HWND window, const std::string& name) {
     RECT shown{};
     GetWindowRect(window, &shown);
     const LONG width = shown.right - shown.left, height = shown.bottom - shown.top;
-    const HDC screen = GetDC(nullptr);
-    const DcOwner memory(CreateCompatibleDC(screen));
-    const BitmapOwner bitmap(CreateCompatibleBitmap(screen, width, height));
+    const DWORD size = static_cast<DWORD>((width * 3 + 3) / 4 * 4 * height);
+    BITMAPINFO info{{sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB, size, 0, 0, 0, 0}, {}};
+    void* bits = nullptr;
+    const DcOwner memory(CreateCompatibleDC(nullptr));
+    const BitmapOwner bitmap(CreateDIBSection(memory.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     const HGDIOBJ before = SelectObject(memory.get(), bitmap.get());
-    const bool copied = BitBlt(memory.get(), 0, 0, width, height, screen, shown.left, shown.top, SRCCOPY);
-    SelectObject(memory.get(), before);
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof info.bmiHeader, width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    std::string bits(static_cast<std::size_t>((width * 3 + 3) / 4 * 4 * height), '\0');
-    const bool read = copied && GetDIBits(screen, bitmap.get(), 0, static_cast<UINT>(height), bits.data(), &info,
-                                          DIB_RGB_COLORS) == height;
+    const HDC screen = GetDC(nullptr);
+    const bool copied = bits != nullptr &&
+                        BitBlt(memory.get(), 0, 0, width, height, screen, shown.left, shown.top, SRCCOPY) && GdiFlush();
     ReleaseDC(nullptr, screen);
-    if (!read) return false;
+    SelectObject(memory.get(), before);
+    if (!copied) return false;
     const DWORD offset = sizeof(BITMAPFILEHEADER) + sizeof info.bmiHeader;
-    const BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(offset + bits.size()), 0, 0, offset};
+    const BITMAPFILEHEADER file{0x4D42, offset + size, 0, 0, offset};
     std::ofstream out(fs::path(L"Z:" + Wide(Format("%s/%s-%d.bmp", folder, name.c_str(), ScreenDpi()))),
                       std::ios::binary);
     out.write(reinterpret_cast<const char*>(&file), sizeof file);
     out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
-    out.write(bits.data(), static_cast<std::streamsize>(bits.size()));
+    out.write(static_cast<const char*>(bits), size);
     return out.good();
 }
 
