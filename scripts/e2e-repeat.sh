@@ -40,7 +40,7 @@ for run in $(seq "$runs"); do
   status=${PIPESTATUS[0]}
   summary="$(grep -E '^[0-9]+ passed, [0-9]+ failed$' "$log" | tail -1)"
   printf 'run %3d: %-24s exit %d, %3d s\n' "$run" "${summary:-no summary}" "$status" $((SECONDS - start))
-  # A Wine program whose server goes away exits 0 without its closing count.
+  # A Wine program can end with status 0 before it is done, as when its server goes away.
   if [ "$status" -eq 0 ] && [ -n "$summary" ]; then passed_runs=$((passed_runs + 1)); fi
 done
 

@@ -164,25 +164,6 @@ e2e_logged() {
   done
 }
 
-# The DPI that programs are given in this Wine session, as the driver reads it.
-session_dpi() {
-  wine "$QUILLET_TEST_BUILD/quillet_e2e.exe" --dpi </dev/null 2>/dev/null | tr -d '\r'
-}
-
-# What decides the DPI of a session: the registry as Wine answers it and as its files hold it,
-# and Wine's processes.
-dpi_diagnostics() {
-  local key
-  for key in 'HKCU\Control Panel\Desktop' 'HKCU\Software\Wine\Temporary System Parameters\Control Panel\Desktop' \
-    'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts'; do
-    # DpiScalingVer too: where it is set, Wine scales programs that do not say they are DPI-aware.
-    echo "$key:"
-    wine reg query "$key" </dev/null 2>&1 | tr -d '\r' | grep -i -e LogPixels -e Dpi -e unable
-  done
-  grep -n LogPixels "$WINEPREFIX"/*.reg
-  ps -eo pid,args | grep -i -e wine -e '\.exe' | grep -v grep
-}
-
 # Wine reads the screen's DPI from the prefix's registry; its own processes read it when they start.
 # One Wine session at a time: the main one stops here, and starts again where it is next sourced.
 e2e_at_144_dpi() (
@@ -190,19 +171,6 @@ e2e_at_144_dpi() (
   export QUILLET_WINEPREFIX="$repo_root/build/wineprefix-144" QUILLET_WINE_DPI=144
   trap 'wineserver -k 2>/dev/null; stop_display' EXIT
   start_display && source scripts/wine-env.sh || exit 1
-  local dpi
-  dpi="$(session_dpi)"
-  if [ "$dpi" != 144 ]; then
-    # Said, then given one more start in a prefix made afresh: a repeat leaves the reason in the log.
-    echo "e2e-dpi: the session came up at ${dpi:-no} dpi instead of 144; what decides it:" >&2
-    dpi_diagnostics >&2
-    wineserver -k 2>/dev/null
-    rm -f "$WINEPREFIX/.quillet-prefix-ready"
-    source scripts/wine-env.sh || exit 1
-    dpi="$(session_dpi)"
-    echo "e2e-dpi: started again, at ${dpi:-no} dpi" >&2
-    [ "$dpi" = 144 ] || exit 1
-  fi
   e2e_logged build/e2e-144.log "${layout_scenarios[@]}"
 )
 

@@ -778,8 +778,6 @@ int wmain(int argc, wchar_t** argv) {
         RunScenario(demo, Wide(names[1]), passed, failed);
         return failed == 0 ? 0 : 1;
     }
-    // The DPI that Wine gives programs in this session, for the scripts to check before a run.
-    if (names.size() == 1 && names[0] == "--dpi") return std::printf("%d\n", ScreenDpi()) > 0 ? 0 : 1;
     const bool list = std::erase(names, "--list") > 0, keep = std::erase(names, "--keep") > 0;
     const auto given = std::find(names.begin(), names.end(), "--work");
     const fs::path base =
